@@ -7,7 +7,7 @@
 add_library(zuv_warnings INTERFACE)
 target_compile_options(zuv_warnings INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
-  -Wunused -Woverloaded-virtual -Wnull-dereference -Wdouble-promotion -Wimplicit-fallthrough
+  -Wno-missing-field-initializers -Wunused -Woverloaded-virtual -Wnull-dereference -Wdouble-promotion -Wimplicit-fallthrough
   $<$<BOOL:${ZUV_WERROR}>:-Werror>)
 
 if(ZUV_SANITIZE)

@@ -1,0 +1,21 @@
+#pragma once
+// The dict form: document and math trees as JSON value trees, the shape Python sees.
+//
+// Writing cannot fail: every field has a JSON form and a non-finite float becomes null.
+// Absent optional fields are left out of node payloads, `CitationKey` and `AlignRow`, and
+// written as null in math expressions, `CaseRow` and the root's `frontmatter`; a component's
+// empty `rawContent` is left out, an error's is always written.
+
+#include "zuv/json.h"
+#include "zuv/math_tree.h"
+#include "zuv/tree.h"
+
+namespace zuv {
+
+JsonValue root_to_value(const Root& root);
+JsonValue node_to_value(const Node& node);
+JsonValue math_to_value(const MathExpr& expr);
+JsonValue position_to_value(const Position& position);
+JsonValue attribute_value_to_value(const AttributeValue& value);
+
+}  // namespace zuv

@@ -1,0 +1,32 @@
+#pragma once
+// Nesting limits of the whole system.
+//
+// Every tree here is recursive, and so is every pass over one: the parsers, the writers and
+// readers of the dict form, the walks, the Python conversions and the destructors all go one C++
+// frame (or a few) deeper per nesting level. Hostile input can nest without end, so each input
+// that can create depth enforces one of these limits and reports an error value when it is
+// reached; the passes behind it may then recurse freely. The values are chosen so that the
+// deepest tree the parsers can build, walked by the most stack-hungry pass, stays well inside a
+// thread with 1 MiB of stack (the smallest stack a Python thread gets on the supported hosts).
+
+#include <cstddef>
+
+namespace zuv {
+
+// Document nesting: components inside components plus Markdown containers (block quotes, lists,
+// emphasis, links, ...) on the way down to a node. Each level costs the tree passes a few
+// hundred bytes of stack; 128 levels stay under 128 KiB for any of them, while no real
+// document nests even a tenth as deep.
+inline constexpr std::size_t kMaxDocumentDepth = 128;
+
+// Math nesting: groups, scripts, fractions, roots, delimiters and environments, counted on entry
+// to the atom and group parsers. Each counted level adds at most one math-tree level, which the
+// writer turns into at most three JSON levels (a matrix: object, rows, row).
+inline constexpr std::size_t kMaxMathDepth = 128;
+
+// Nesting of JSON values crossing the Python boundary and read back into trees. It has to hold
+// everything the parser can produce: two JSON levels per document level, three per math level,
+// JSON attributes (128 levels) and front matter, with room to spare.
+inline constexpr std::size_t kMaxValueDepth = 1024;
+
+}  // namespace zuv

@@ -1,0 +1,333 @@
+#pragma once
+// The math tree: the parsed form of one LaTeX-style math expression.
+//
+// `MathExpr` is a kind beside a payload record; the 34 kinds share 25 records (the kinds that
+// differ only by tag, such as ident/number/text/chem or overline/underline/phantom, share one).
+// Single children are boxed, lists of children are vectors. Enumerations are one-byte values
+// whose index is their place in the declared order; their dict-form names come from
+// `enum_name` and `enum_from_name`.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "zuv/box.h"
+
+namespace zuv {
+
+enum class MathKind : uint8_t {
+  Ident, Number, Operator, Text, Row, Fenced, Superscript, Subscript, Subsuperscript, Frac,
+  Sqrt, Overline, Underline, Overbrace, Underbrace, Overset, Underset, Accent, BigOperator,
+  Matrix, Cases, Array, Align, Gather, Space, Phantom, HPhantom, VPhantom, Smash,
+  StyleOverride, FontOverride, Color, Chem, Error
+};
+inline constexpr size_t kMathKindCount = 34;
+
+// The dict-form tag of each kind ("ident" ... "error"), and the type name used in reading
+// messages ("Ident" ... "Error").
+inline constexpr std::array<std::string_view, kMathKindCount> kMathKindTags = {
+    "ident", "number", "operator", "text", "row", "fenced", "superscript", "subscript",
+    "subsuperscript", "frac", "sqrt", "overline", "underline", "overbrace", "underbrace",
+    "overset", "underset", "accent", "big_operator", "matrix", "cases", "array", "align",
+    "gather", "space", "phantom", "h_phantom", "v_phantom", "smash", "style_override",
+    "font_override", "color", "chem", "error"};
+inline constexpr std::array<std::string_view, kMathKindCount> kMathKindTypeNames = {
+    "Ident", "Number", "Operator", "Text", "Row", "Fenced", "Superscript", "Subscript",
+    "Subsuperscript", "Frac", "Sqrt", "Overline", "Underline", "Overbrace", "Underbrace",
+    "Overset", "Underset", "Accent", "BigOperator", "Matrix", "Cases", "Array", "Align",
+    "Gather", "Space", "Phantom", "HPhantom", "VPhantom", "Smash", "StyleOverride",
+    "FontOverride", "Color", "Chem", "Error"};
+
+inline constexpr std::string_view math_kind_tag(MathKind k) {
+  return kMathKindTags[static_cast<size_t>(k)];
+}
+std::optional<MathKind> math_kind_from_tag(std::string_view tag);
+
+// ---- Enumerations -------------------------------------------------------------------------
+
+enum class OperatorKind : uint8_t { Binary, Relation, Prefix, Postfix, Large, Punctuation };
+enum class Delimiter : uint8_t {
+  Paren, Bracket, Brace, Angle, Pipe, DoublePipe, Floor, Ceil, None
+};
+enum class MatrixDelimiters : uint8_t { Plain, Paren, Bracket, Brace, Pipe, DoublePipe };
+enum class FracStyle : uint8_t { Display, Text, Auto };
+enum class MathStyle : uint8_t { Display, Text, Script, ScriptScript };
+enum class MathFont : uint8_t {
+  Roman, Bold, Italic, BoldItalic, SansSerif, Monospace, Blackboard, Calligraphic, Fraktur,
+  Script
+};
+enum class AccentKind : uint8_t {
+  Hat, Tilde, Vec, Dot, Ddot, Bar, Acute, Grave, Breve, Check, WideHat, WideTilde
+};
+enum class LimitsStyle : uint8_t { DisplayLimits, Limits, NoLimits };
+enum class SmashMode : uint8_t { Top, Bottom, Both };
+enum class ColumnAlign : uint8_t { Left, Center, Right };
+
+// The seven kinds of space; the last carries a width text.
+enum class SpaceKind : uint8_t { Thin, Medium, Thick, Quad, QQuad, NegThin, Custom };
+
+// Names of each enumeration's values in declared order (specialised for each one).
+template <class E>
+struct EnumNames;
+
+#define ZUV_ENUM_NAMES(E, TYPE_NAME, ...)                                     \
+  template <>                                                                 \
+  struct EnumNames<E> {                                                       \
+    static constexpr std::string_view type_name = TYPE_NAME;                  \
+    static constexpr std::string_view names[] = {__VA_ARGS__};                \
+  };
+
+ZUV_ENUM_NAMES(OperatorKind, "OperatorKind", "binary", "relation", "prefix", "postfix", "large",
+               "punctuation")
+ZUV_ENUM_NAMES(Delimiter, "Delimiter", "paren", "bracket", "brace", "angle", "pipe",
+               "double_pipe", "floor", "ceil", "none")
+ZUV_ENUM_NAMES(MatrixDelimiters, "MatrixDelimiters", "plain", "paren", "bracket", "brace",
+               "pipe", "double_pipe")
+ZUV_ENUM_NAMES(FracStyle, "FracStyle", "display", "text", "auto")
+ZUV_ENUM_NAMES(MathStyle, "MathStyle", "display", "text", "script", "script_script")
+ZUV_ENUM_NAMES(MathFont, "MathFont", "roman", "bold", "italic", "bold_italic", "sans_serif",
+               "monospace", "blackboard", "calligraphic", "fraktur", "script")
+ZUV_ENUM_NAMES(AccentKind, "AccentKind", "hat", "tilde", "vec", "dot", "ddot", "bar", "acute",
+               "grave", "breve", "check", "wide_hat", "wide_tilde")
+ZUV_ENUM_NAMES(LimitsStyle, "LimitsStyle", "display_limits", "limits", "no_limits")
+ZUV_ENUM_NAMES(SmashMode, "SmashMode", "top", "bottom", "both")
+ZUV_ENUM_NAMES(ColumnAlign, "ColumnAlign", "left", "center", "right")
+ZUV_ENUM_NAMES(SpaceKind, "MathSpace", "thin", "medium", "thick", "quad", "q_quad", "neg_thin",
+               "custom")
+#undef ZUV_ENUM_NAMES
+
+template <class E>
+constexpr std::string_view enum_name(E e) {
+  return EnumNames<E>::names[static_cast<size_t>(e)];
+}
+
+template <class E>
+constexpr std::optional<E> enum_from_name(std::string_view name) {
+  constexpr size_t n = std::size(EnumNames<E>::names);
+  for (size_t i = 0; i < n; ++i) {
+    if (EnumNames<E>::names[i] == name) return static_cast<E>(i);
+  }
+  return std::nullopt;
+}
+
+// ---- Records ------------------------------------------------------------------------------
+
+struct MathExpr;
+using MathBox = Box<MathExpr>;
+using MathOptBox = OptBox<MathExpr>;
+using MathList = std::vector<MathExpr>;
+
+struct MathOperator {
+  std::string symbol;
+  OperatorKind kind = OperatorKind::Binary;
+  bool operator==(const MathOperator&) const = default;
+};
+
+struct MathSpace {
+  SpaceKind kind = SpaceKind::Thin;
+  std::string custom;  // the width, for SpaceKind::Custom only
+  bool operator==(const MathSpace&) const = default;
+};
+
+struct CaseRow;
+struct AlignRow;
+
+// ident, number, text, chem
+struct MathText { std::string value; bool operator==(const MathText&) const = default; };
+struct MathRow { MathList children; bool operator==(const MathRow&) const = default; };
+struct MathFenced {
+  Delimiter open = Delimiter::None;
+  Delimiter close = Delimiter::None;
+  MathList body;
+  bool operator==(const MathFenced&) const = default;
+};
+// superscript, subscript
+struct MathScript { MathBox base; MathBox script; bool operator==(const MathScript&) const = default; };
+struct MathSubsup {
+  MathBox base;
+  MathBox sub;
+  MathBox sup;
+  bool operator==(const MathSubsup&) const = default;
+};
+struct MathFrac {
+  MathBox numerator;
+  MathBox denominator;
+  FracStyle style = FracStyle::Auto;
+  bool operator==(const MathFrac&) const = default;
+};
+struct MathSqrt { MathOptBox index; MathBox body; bool operator==(const MathSqrt&) const = default; };
+// overline, underline, phantom, h_phantom, v_phantom
+struct MathBody { MathBox body; bool operator==(const MathBody&) const = default; };
+// overbrace, underbrace
+struct MathBrace {
+  MathBox body;
+  MathOptBox annotation;
+  bool operator==(const MathBrace&) const = default;
+};
+struct MathOverset { MathBox over; MathBox base; bool operator==(const MathOverset&) const = default; };
+struct MathUnderset { MathBox under; MathBox base; bool operator==(const MathUnderset&) const = default; };
+struct MathAccent {
+  AccentKind kind = AccentKind::Hat;
+  MathBox body;
+  bool operator==(const MathAccent&) const = default;
+};
+struct MathBigOperator {
+  MathOperator op;
+  LimitsStyle limits = LimitsStyle::DisplayLimits;
+  MathOptBox lower;
+  MathOptBox upper;
+  bool operator==(const MathBigOperator&) const = default;
+};
+struct MathMatrix {
+  std::vector<MathList> rows;
+  MatrixDelimiters delimiters = MatrixDelimiters::Plain;
+  bool operator==(const MathMatrix&) const = default;
+};
+struct MathCases { std::vector<CaseRow> rows; bool operator==(const MathCases&) const; };
+struct MathArray {
+  std::vector<ColumnAlign> columns;
+  std::vector<MathList> rows;
+  bool operator==(const MathArray&) const = default;
+};
+struct MathAlign {
+  std::vector<AlignRow> rows;
+  bool numbered = true;
+  bool operator==(const MathAlign&) const;
+};
+struct MathGather {
+  MathList rows;
+  bool numbered = true;
+  bool operator==(const MathGather&) const = default;
+};
+struct MathSmash {
+  MathBox body;
+  SmashMode mode = SmashMode::Both;
+  bool operator==(const MathSmash&) const = default;
+};
+struct MathStyleOverride {
+  MathStyle style = MathStyle::Display;
+  MathBox body;
+  bool operator==(const MathStyleOverride&) const = default;
+};
+struct MathFontOverride {
+  MathFont font = MathFont::Roman;
+  MathBox body;
+  bool operator==(const MathFontOverride&) const = default;
+};
+struct MathColor {
+  std::string color;
+  MathBox body;
+  bool operator==(const MathColor&) const = default;
+};
+struct MathError {
+  std::string raw;
+  std::string message;
+  bool operator==(const MathError&) const = default;
+};
+
+using MathPayload =
+    std::variant<MathText, MathOperator, MathRow, MathFenced, MathScript, MathSubsup, MathFrac,
+                 MathSqrt, MathBody, MathBrace, MathOverset, MathUnderset, MathAccent,
+                 MathBigOperator, MathMatrix, MathCases, MathArray, MathAlign, MathGather,
+                 MathSpace, MathSmash, MathStyleOverride, MathFontOverride, MathColor, MathError>;
+
+// The payload alternative each kind carries.
+constexpr size_t math_payload_of(MathKind k) {
+  switch (k) {
+    case MathKind::Ident:
+    case MathKind::Number:
+    case MathKind::Text:
+    case MathKind::Chem: return 0;
+    case MathKind::Operator: return 1;
+    case MathKind::Row: return 2;
+    case MathKind::Fenced: return 3;
+    case MathKind::Superscript:
+    case MathKind::Subscript: return 4;
+    case MathKind::Subsuperscript: return 5;
+    case MathKind::Frac: return 6;
+    case MathKind::Sqrt: return 7;
+    case MathKind::Overline:
+    case MathKind::Underline:
+    case MathKind::Phantom:
+    case MathKind::HPhantom:
+    case MathKind::VPhantom: return 8;
+    case MathKind::Overbrace:
+    case MathKind::Underbrace: return 9;
+    case MathKind::Overset: return 10;
+    case MathKind::Underset: return 11;
+    case MathKind::Accent: return 12;
+    case MathKind::BigOperator: return 13;
+    case MathKind::Matrix: return 14;
+    case MathKind::Cases: return 15;
+    case MathKind::Array: return 16;
+    case MathKind::Align: return 17;
+    case MathKind::Gather: return 18;
+    case MathKind::Space: return 19;
+    case MathKind::Smash: return 20;
+    case MathKind::StyleOverride: return 21;
+    case MathKind::FontOverride: return 22;
+    case MathKind::Color: return 23;
+    case MathKind::Error: return 24;
+  }
+  return 0;
+}
+
+struct MathExpr {
+  MathKind kind = MathKind::Row;
+  MathPayload payload = MathRow{};
+
+  MathExpr() = default;
+  // The payload must be the record the kind carries (checked in debug builds).
+  template <class P>
+  MathExpr(MathKind k, P p);
+
+  template <class P>
+  P& as() { return std::get<P>(payload); }
+  template <class P>
+  const P& as() const { return std::get<P>(payload); }
+
+  // Shorthands for the leaf kinds the parser builds most.
+  static MathExpr text_kind(MathKind k, std::string value) { return {k, MathText{std::move(value)}}; }
+  static MathExpr ident(std::string value) { return text_kind(MathKind::Ident, std::move(value)); }
+  static MathExpr number(std::string value) { return text_kind(MathKind::Number, std::move(value)); }
+  static MathExpr op(std::string symbol, OperatorKind kind) {
+    return {MathKind::Operator, MathOperator{std::move(symbol), kind}};
+  }
+  static MathExpr row(MathList children) { return {MathKind::Row, MathRow{std::move(children)}}; }
+  static MathExpr space(SpaceKind k) { return {MathKind::Space, MathSpace{k, {}}}; }
+  static MathExpr error(std::string raw, std::string message) {
+    return {MathKind::Error, MathError{std::move(raw), std::move(message)}};
+  }
+
+  bool operator==(const MathExpr&) const = default;
+};
+
+struct CaseRow {
+  MathExpr expr;
+  std::optional<MathExpr> condition;
+  bool operator==(const CaseRow&) const = default;
+};
+
+struct AlignRow {
+  MathList cells;
+  std::optional<std::string> label;
+  bool operator==(const AlignRow&) const = default;
+};
+
+inline bool MathCases::operator==(const MathCases& o) const { return rows == o.rows; }
+inline bool MathAlign::operator==(const MathAlign& o) const {
+  return rows == o.rows && numbered == o.numbered;
+}
+
+template <class P>
+MathExpr::MathExpr(MathKind k, P p) : kind(k), payload(std::move(p)) {
+#ifndef NDEBUG
+  if (payload.index() != math_payload_of(k)) __builtin_trap();
+#endif
+}
+
+}  // namespace zuv
