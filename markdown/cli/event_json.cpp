@@ -113,7 +113,7 @@ void append_json(std::string& out, const Event& ev, const Events& events) {
         case Tag::List:
           append_key(out, "start");
           if (ev.ordered) {
-            append_number(out, ev.number);
+            append_number(out, ev.start_number);
           } else {
             out += "null";
           }
@@ -129,9 +129,9 @@ void append_json(std::string& out, const Event& ev, const Events& events) {
           append_key(out, "dest_url");
           append_json_string(out, ev.text);
           append_key(out, "title");
-          append_json_string(out, ev.title);
+          append_json_string(out, events.title_of(ev));
           append_key(out, "id");
-          append_json_string(out, ev.id);
+          append_json_string(out, events.id_of(ev));
           break;
         case Tag::Table: {
           append_key(out, "alignments");

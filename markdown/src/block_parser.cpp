@@ -11,21 +11,12 @@
 #include "containers.h"
 #include "guards.h"
 #include "link_label.h"
+#include "plain_text.h"
 #include "scanners.h"
 #include "unicode.h"
 
 namespace zuv::markdown {
 namespace {
-
-// Bytes at which the line scanner has something to do; all others are plain text.
-constexpr std::array<bool, 256> make_special_bytes() {
-  std::array<bool, 256> t{};
-  for (char c : {'\n', '\r', '*', '_', '~', '&', '\\', '[', ']', '<', '!', '`', '|'}) {
-    t[static_cast<unsigned char>(c)] = true;
-  }
-  return t;
-}
-constexpr std::array<bool, 256> kSpecialBytes = make_special_bytes();
 
 enum class TableMode {
   Scan,      // first line of a paragraph: may be a table head
@@ -164,7 +155,7 @@ bool scan_paragraph_interrupt_no_table(std::string_view s, bool current_containe
 class BlockParser {
  public:
   BlockParser(std::string_view text, ParseState& state)
-      : text_(text), tree_(std::max<std::size_t>(128, text.size() / 32)), st_(state) {}
+      : text_(text), tree_(std::max<std::size_t>(128, text.size() / 8)), st_(state) {}
 
   Tree run() {
     std::size_t ix = 0;
@@ -587,12 +578,10 @@ LineResult BlockParser::parse_line(std::size_t start, TableMode mode) {
   };
 
   std::size_t ix = start;
-  while (ix < len) {
+  for (;;) {
+    ix = skip_plain_text(text, ix);
+    if (ix >= len) break;
     auto b = byte_at(text, ix);
-    if (!kSpecialBytes[b]) {
-      ++ix;
-      continue;
-    }
     std::size_t skip = 0;
     switch (b) {
       case '\n':

@@ -63,8 +63,8 @@ Tag tag_of(ItemKind kind) {
 
 class Emitter {
  public:
-  Emitter(std::string_view text, Tree& tree, ParseState& st, std::vector<Event>& out)
-      : text_(text), tree_(tree), st_(st), out_(out) {}
+  Emitter(std::string_view text, Tree& tree, ParseState& st, Events& out)
+      : text_(text), tree_(tree), st_(st), all_(out), out_(out.events) {}
 
   void run() {
     InlineParser inlines(text_, tree_, st_);
@@ -164,7 +164,7 @@ class Emitter {
         break;
       case ItemKind::List:
         ev.ordered = item.ch == '.' || item.ch == ')';
-        if (ev.ordered) ev.number = item.count;
+        if (ev.ordered) ev.start_number = item.count;
         break;
       case ItemKind::FootnoteDefinition:
         ev.text = st_.strings[item.count];
@@ -174,14 +174,13 @@ class Emitter {
         const LinkData& link = st_.links[item.count];
         ev.link_type = link.type;
         ev.text = link.dest;
-        ev.title = link.title;
-        ev.id = link.id;
+        ev.link = static_cast<std::uint32_t>(all_.links.size());
+        all_.links.push_back({link.title, link.id});
         break;
       }
       case ItemKind::Table: {
-        const ParseState::Columns& cols = st_.tables[item.count];
-        ev.columns_begin = cols.begin;
-        ev.columns = cols.count;
+        ev.table = static_cast<std::uint32_t>(all_.tables.size());
+        all_.tables.push_back(st_.tables[item.count]);
         break;
       }
       default:
@@ -193,6 +192,7 @@ class Emitter {
   std::string_view text_;
   Tree& tree_;
   ParseState& st_;
+  Events& all_;
   std::vector<Event>& out_;
 };
 
@@ -202,8 +202,9 @@ Events parse_events(std::string_view markdown) {
   Events out;
   ParseState st(out.storage());
   Tree tree = parse_blocks(markdown, st);
-  out.events.reserve(tree.size() + tree.size() / 2);
-  Emitter(markdown, tree, st, out.events).run();
+  // Every node gives at most a Start and an End.
+  out.events.reserve(2 * tree.size());
+  Emitter(markdown, tree, st, out).run();
   out.alignments = std::move(st.alignments);
   return out;
 }

@@ -29,8 +29,12 @@ std::string check_invariants(std::string_view input, const Events& events) {
       if (ev.kind == EventKind::Start) {
         if (ev.tag == Tag::Heading && (ev.level < 1 || ev.level > 6)) return fail("heading level");
         if (ev.tag == Tag::Table &&
-            (ev.columns == 0 || ev.columns_begin + ev.columns > events.alignments.size())) {
+            (ev.table >= events.tables.size() || events.tables[ev.table].count == 0 ||
+             events.tables[ev.table].begin + events.tables[ev.table].count > events.alignments.size())) {
           return fail("table alignments");
+        }
+        if ((ev.tag == Tag::Link || ev.tag == Tag::Image) && ev.link >= events.links.size()) {
+          return fail("link fields");
         }
         open.push_back(&ev);
       }

@@ -31,10 +31,10 @@
 //   Heading                level (1 to 6)
 //   CodeBlock              fenced; text = the info string of a fenced block, trimmed, with
 //                          backslash escapes and entity references resolved
-//   List                   ordered; number = the start number of an ordered list
 //   FootnoteDefinition     text = the label
-//   Link, Image            text = destination, title (both decoded), link_type, id = the
-//                          reference label as written ("" for inline links and autolinks)
+//   List                   ordered; start_number = the start number of an ordered list
+//   Link, Image            text = destination, link_type; Events::title_of(event) (decoded)
+//                          and Events::id_of(event), the reference label
 //   Table                  the column alignments: Events::alignments_of(event)
 //   the others             none (Paragraph, BlockQuote, HtmlBlock, Item, DefinitionList,
 //                          DefinitionListTitle, DefinitionListDefinition, TableHead, TableRow,
@@ -130,14 +130,26 @@ struct Event {
   bool fenced = false;                 // Start(CodeBlock)
   bool ordered = false;                // Start(List): has a start number
   LinkType link_type = LinkType::Inline;  // Start(Link), Start(Image)
-  std::size_t start = 0;               // byte range [start, end) in the input
+  union {
+    std::uint32_t start_number = 0;  // Start(List) when ordered
+    std::uint32_t link;              // Start(Link), Start(Image): index into Events::links
+    std::uint32_t table;             // Start(Table): index into Events::tables
+  };
+  std::size_t start = 0;  // byte range [start, end) in the input
   std::size_t end = 0;
-  std::string_view text;               // see the tables above
-  std::string_view title;              // Start(Link), Start(Image)
-  std::string_view id;                 // Start(Link), Start(Image): reference label
-  std::uint64_t number = 0;            // Start(List) when ordered: the start number
-  std::uint32_t columns_begin = 0;     // Start(Table): its alignments in Events::alignments
-  std::uint32_t columns = 0;
+  std::string_view text;  // see the tables above
+};
+
+// The fields of a link or image that most events do not need.
+struct LinkInfo {
+  std::string_view title;
+  std::string_view id;  // the reference label as written; empty for inline links and autolinks
+};
+
+// The columns of a table: a span of Events::alignments.
+struct TableInfo {
+  std::uint32_t begin;
+  std::uint32_t count;
 };
 
 // The events of one text, and the storage their decoded texts point into.
@@ -151,14 +163,18 @@ class Events {
   Events& operator=(const Events&) = delete;
 
   std::vector<Event> events;
-  std::vector<Alignment> alignments;  // the column alignments of every table, in order
+  std::vector<LinkInfo> links;         // per Start(Link) and Start(Image), in order
+  std::vector<TableInfo> tables;       // per Start(Table), in order
+  std::vector<Alignment> alignments;   // the column alignments of all tables
 
+  std::string_view title_of(const Event& link_start) const { return links[link_start.link].title; }
+  std::string_view id_of(const Event& link_start) const { return links[link_start.link].id; }
   std::span<const Alignment> alignments_of(const Event& table_start) const {
-    return std::span<const Alignment>(alignments).subspan(table_start.columns_begin,
-                                                           table_start.columns);
+    const TableInfo& t = tables[table_start.table];
+    return std::span<const Alignment>(alignments).subspan(t.begin, t.count);
   }
 
-  // Storage for decoded texts; used while parsing.
+  // Storage for decoded texts, filled while parsing.
   struct Storage;
   Storage& storage();
 
@@ -169,7 +185,8 @@ class Events {
 // Parses `markdown` into its events. Never fails.
 Events parse_events(std::string_view markdown);
 
-// Lower-case names for diagnostics and serialisation ("start", "text", "Paragraph", "inline").
+// Names as in the serialised form: "start", "footnote_reference"; "Paragraph"; "inline";
+// "left".
 std::string_view name_of(EventKind kind);
 std::string_view name_of(Tag tag);
 std::string_view name_of(LinkType type);
