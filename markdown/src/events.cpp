@@ -1,0 +1,277 @@
+// The walk that turns the finished block tree into the event stream, running the inline pass
+// on each chain of siblings the first time the walk meets an unresolved item in it.
+#include <cstring>
+
+#include "block_parser.h"
+#include "inline_parser.h"
+#include "parse_state.h"
+#include "storage.h"
+#include "tree.h"
+#include "zuv/markdown.h"
+
+namespace zuv::markdown {
+
+std::string_view Events::Storage::keep(std::string_view text) {
+  if (text.empty()) return {};
+  if (text.size() > free_size_) {
+    std::size_t size = std::max(kChunkSize, text.size());
+    chunks_.emplace_back(new char[size]);
+    free_ = chunks_.back().get();
+    free_size_ = size;
+  }
+  std::memcpy(free_, text.data(), text.size());
+  std::string_view kept(free_, text.size());
+  free_ += text.size();
+  free_size_ -= text.size();
+  return kept;
+}
+
+Events::Events() : storage_(std::make_unique<Storage>()) {}
+Events::~Events() = default;
+Events::Events(Events&&) noexcept = default;
+Events& Events::operator=(Events&&) noexcept = default;
+Events::Storage& Events::storage() { return *storage_; }
+
+namespace {
+
+// The tag of a container item; leftovers of unresolved kinds count as what they fall back to.
+Tag tag_of(ItemKind kind) {
+  switch (kind) {
+    case ItemKind::Heading: return Tag::Heading;
+    case ItemKind::BlockQuote: return Tag::BlockQuote;
+    case ItemKind::FencedCodeBlock:
+    case ItemKind::IndentCodeBlock: return Tag::CodeBlock;
+    case ItemKind::HtmlBlock: return Tag::HtmlBlock;
+    case ItemKind::List: return Tag::List;
+    case ItemKind::ListItem: return Tag::Item;
+    case ItemKind::FootnoteDefinition: return Tag::FootnoteDefinition;
+    case ItemKind::DefinitionList: return Tag::DefinitionList;
+    case ItemKind::DefinitionListTitle: return Tag::DefinitionListTitle;
+    case ItemKind::DefinitionListDefinition: return Tag::DefinitionListDefinition;
+    case ItemKind::Table: return Tag::Table;
+    case ItemKind::TableHead: return Tag::TableHead;
+    case ItemKind::TableRow: return Tag::TableRow;
+    case ItemKind::TableCell: return Tag::TableCell;
+    case ItemKind::Emphasis: return Tag::Emphasis;
+    case ItemKind::Strong: return Tag::Strong;
+    case ItemKind::Strikethrough: return Tag::Strikethrough;
+    case ItemKind::Link: return Tag::Link;
+    case ItemKind::Image: return Tag::Image;
+    default: return Tag::Paragraph;
+  }
+}
+
+class Emitter {
+ public:
+  Emitter(std::string_view text, Tree& tree, ParseState& st, Events& out)
+      : text_(text), tree_(tree), st_(st), all_(out), out_(out.events) {}
+
+  void run() {
+    InlineParser inlines(text_, tree_, st_);
+    tree_.reset();
+    for (;;) {
+      NodeIndex cur = tree_.cur();
+      if (cur == 0) {
+        NodeIndex ix = tree_.pop();
+        if (ix == 0) break;
+        const Item& item = tree_[ix].item;
+        Event& ev = push(EventKind::End, item);
+        ev.tag = tag_of(item.kind);
+        tree_.next_sibling(ix);
+        continue;
+      }
+      if (is_maybe_inline(tree_[cur].item.kind)) inlines.handle_inline();
+      if (emit(tree_[cur].item)) {
+        tree_.push();
+      } else {
+        tree_.next_sibling(cur);
+      }
+    }
+  }
+
+ private:
+  Event& push(EventKind kind, const Item& item) {
+    Event& ev = out_.emplace_back();
+    ev.kind = kind;
+    ev.start = item.start;
+    ev.end = item.end;
+    return ev;
+  }
+
+  // The text of a range; ranges are always inside the text, this only keeps it so.
+  std::string_view source(const Item& item) const {
+    std::size_t s = std::min(item.start, text_.size());
+    std::size_t e = std::min(std::max(item.end, s), text_.size());
+    return text_.substr(s, e - s);
+  }
+
+  // Emits the event of one item; returns whether it opened a container.
+  bool emit(const Item& item) {
+    switch (item.kind) {
+      case ItemKind::Text:
+      case ItemKind::MaybeEmphasis:
+      case ItemKind::MaybeCode:
+      case ItemKind::MaybeHtml:
+      case ItemKind::MaybeLinkOpen:
+      case ItemKind::MaybeLinkClose:
+      case ItemKind::MaybeImage:
+        push(EventKind::Text, item).text = source(item);
+        return false;
+      case ItemKind::SynthesizeText:
+        push(EventKind::Text, item).text = st_.strings[item.count];
+        return false;
+      case ItemKind::Code:
+        push(EventKind::Code, item).text = st_.strings[item.count];
+        return false;
+      case ItemKind::Html:
+        push(EventKind::Html, item).text = source(item);
+        return false;
+      case ItemKind::InlineHtml:
+        push(EventKind::InlineHtml, item).text = source(item);
+        return false;
+      case ItemKind::OwnedInlineHtml:
+        push(EventKind::InlineHtml, item).text = st_.strings[item.count];
+        return false;
+      case ItemKind::FootnoteReference:
+        push(EventKind::FootnoteReference, item).text = st_.strings[item.count];
+        return false;
+      case ItemKind::SoftBreak:
+        push(EventKind::SoftBreak, item);
+        return false;
+      case ItemKind::HardBreak:
+        push(EventKind::HardBreak, item);
+        return false;
+      case ItemKind::Rule:
+        push(EventKind::Rule, item);
+        return false;
+      case ItemKind::TaskListMarker:
+        push(EventKind::TaskListMarker, item).checked = item.flag;
+        return false;
+      case ItemKind::Root:
+        return false;
+      default:
+        break;
+    }
+    Event& ev = push(EventKind::Start, item);
+    ev.tag = tag_of(item.kind);
+    switch (item.kind) {
+      case ItemKind::Heading:
+        ev.level = static_cast<std::uint8_t>(item.count);
+        break;
+      case ItemKind::FencedCodeBlock:
+        ev.fenced = true;
+        ev.text = st_.strings[item.count];
+        break;
+      case ItemKind::List:
+        ev.ordered = item.ch == '.' || item.ch == ')';
+        if (ev.ordered) ev.start_number = item.count;
+        break;
+      case ItemKind::FootnoteDefinition:
+        ev.text = st_.strings[item.count];
+        break;
+      case ItemKind::Link:
+      case ItemKind::Image: {
+        const LinkData& link = st_.links[item.count];
+        ev.link_type = link.type;
+        ev.text = link.dest;
+        ev.link = static_cast<std::uint32_t>(all_.links.size());
+        all_.links.push_back({link.title, link.id});
+        break;
+      }
+      case ItemKind::Table: {
+        ev.table = static_cast<std::uint32_t>(all_.tables.size());
+        all_.tables.push_back(st_.tables[item.count]);
+        break;
+      }
+      default:
+        break;
+    }
+    return true;
+  }
+
+  std::string_view text_;
+  Tree& tree_;
+  ParseState& st_;
+  Events& all_;
+  std::vector<Event>& out_;
+};
+
+}  // namespace
+
+Events parse_events(std::string_view markdown) {
+  Events out;
+  ParseState st(out.storage());
+  Tree tree = parse_blocks(markdown, st);
+  // Every node gives at most a Start and an End.
+  out.events.reserve(2 * tree.size());
+  Emitter(markdown, tree, st, out).run();
+  out.alignments = std::move(st.alignments);
+  return out;
+}
+
+std::string_view name_of(EventKind kind) {
+  switch (kind) {
+    case EventKind::Start: return "start";
+    case EventKind::End: return "end";
+    case EventKind::Text: return "text";
+    case EventKind::Code: return "code";
+    case EventKind::Html: return "html";
+    case EventKind::InlineHtml: return "inline_html";
+    case EventKind::FootnoteReference: return "footnote_reference";
+    case EventKind::SoftBreak: return "soft_break";
+    case EventKind::HardBreak: return "hard_break";
+    case EventKind::Rule: return "rule";
+    case EventKind::TaskListMarker: return "task_list_marker";
+  }
+  return "?";
+}
+
+std::string_view name_of(Tag tag) {
+  switch (tag) {
+    case Tag::Paragraph: return "Paragraph";
+    case Tag::Heading: return "Heading";
+    case Tag::BlockQuote: return "BlockQuote";
+    case Tag::CodeBlock: return "CodeBlock";
+    case Tag::HtmlBlock: return "HtmlBlock";
+    case Tag::List: return "List";
+    case Tag::Item: return "Item";
+    case Tag::FootnoteDefinition: return "FootnoteDefinition";
+    case Tag::DefinitionList: return "DefinitionList";
+    case Tag::DefinitionListTitle: return "DefinitionListTitle";
+    case Tag::DefinitionListDefinition: return "DefinitionListDefinition";
+    case Tag::Table: return "Table";
+    case Tag::TableHead: return "TableHead";
+    case Tag::TableRow: return "TableRow";
+    case Tag::TableCell: return "TableCell";
+    case Tag::Emphasis: return "Emphasis";
+    case Tag::Strong: return "Strong";
+    case Tag::Strikethrough: return "Strikethrough";
+    case Tag::Link: return "Link";
+    case Tag::Image: return "Image";
+  }
+  return "?";
+}
+
+std::string_view name_of(LinkType type) {
+  switch (type) {
+    case LinkType::Inline: return "inline";
+    case LinkType::Reference: return "reference";
+    case LinkType::Collapsed: return "collapsed";
+    case LinkType::Shortcut: return "shortcut";
+    case LinkType::Autolink: return "autolink";
+    case LinkType::Email: return "email";
+  }
+  return "?";
+}
+
+std::string_view name_of(Alignment alignment) {
+  switch (alignment) {
+    case Alignment::None: return "none";
+    case Alignment::Left: return "left";
+    case Alignment::Center: return "center";
+    case Alignment::Right: return "right";
+  }
+  return "?";
+}
+
+}  // namespace zuv::markdown

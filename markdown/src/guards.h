@@ -1,0 +1,26 @@
+// Limits that keep the engine linear on hostile input. Each names the quadratic (or unbounded)
+// behaviour it prevents.
+#pragma once
+
+#include <cstddef>
+
+namespace zuv::markdown {
+
+// Nesting of unescaped parentheses in a link destination (CommonMark allows any limit of at
+// least 3); deeper nesting is not a destination. Keeps failed destination scans short.
+constexpr std::size_t kLinkMaxNestedParens = 32;
+
+// Empty cells added to pad short table rows, per table: a head of n columns over n short rows
+// would otherwise make n^2 cells out of 2n bytes.
+constexpr std::size_t kMaxAutocompletedCells = std::size_t{1} << 18;
+
+// A link label holds fewer than this many characters counted as white space, escapes and
+// non-ASCII bytes (CommonMark: at most 999 characters); bounds every failed label scan.
+constexpr std::size_t kLinkLabelMaxCodepoints = 1000;
+
+// Bytes of destination and title that reference links may copy out of their definitions,
+// at least: the text's own length. One long definition used by many references would make
+// the output quadratic in the input; past the budget, references stay text.
+constexpr std::size_t kMinLinkRefExpansion = 100000;
+
+}  // namespace zuv::markdown

@@ -1,0 +1,24 @@
+// Storage for the texts that the engine had to decode or re-assemble. Chunks never move, so
+// views into them stay valid while the owning Events object lives (and when it is moved).
+#pragma once
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "zuv/markdown.h"
+
+namespace zuv::markdown {
+
+struct Events::Storage {
+  // Copies `text` into the storage and returns a view of the copy.
+  std::string_view keep(std::string_view text);
+
+ private:
+  static constexpr std::size_t kChunkSize = 16 * 1024;
+  std::vector<std::unique_ptr<char[]>> chunks_;
+  char* free_ = nullptr;
+  std::size_t free_size_ = 0;
+};
+
+}  // namespace zuv::markdown

@@ -1,0 +1,226 @@
+// The block tree: an index-addressed arena of items, built in preorder by the block pass and
+// rewritten in place by the inline pass. Each node links to its first child and its next
+// sibling; the spine holds the open ancestors of the current position, so building and walking
+// need no recursion.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace zuv::markdown {
+
+// Index of a node; 0 is "none" (slot 0 of the arena is a dummy).
+using NodeIndex = std::uint32_t;
+
+// Kinds in three groups: inline items still to be resolved ("maybe"), resolved inline items,
+// then (after Root) blocks. The order is relied on by the classification helpers below.
+enum class ItemKind : std::uint8_t {
+  // Unresolved inline markup.
+  MaybeEmphasis,   // ch = delimiter, count = bytes of the run from here on, flag = can open,
+                   // flag2 = can close
+  MaybeCode,       // count = backticks, flag = preceded by a backslash
+  MaybeHtml,       // a `<`
+  MaybeLinkOpen,   // a `[`
+  MaybeLinkClose,  // a `]`; flag = may still close a reference
+  MaybeImage,      // a `![`
+  // Resolved inline items.
+  Emphasis,
+  Strong,
+  Strikethrough,
+  Code,               // count = string
+  Link,               // count = link
+  Image,              // count = link
+  FootnoteReference,  // count = string (the label)
+  TaskListMarker,     // flag = checked
+  InlineHtml,
+  OwnedInlineHtml,  // count = string (the tag with container prefixes removed)
+  SynthesizeText,   // count = string
+  Html,
+  Text,       // flag = follows a backslash escape
+  SoftBreak,
+  HardBreak,  // flag = written as a backslash
+  Root,
+  // Blocks.
+  Paragraph,
+  Rule,
+  Heading,  // count = level
+  FencedCodeBlock,  // count = string (the info string)
+  IndentCodeBlock,
+  HtmlBlock,
+  BlockQuote,
+  List,      // flag = tight, ch = marker character, count = start number
+  ListItem,  // count = content indent
+  FootnoteDefinition,  // count = string (the label)
+  DefinitionList,      // flag = tight
+  MaybeDefinitionListTitle,  // a paragraph that becomes a title if a definition follows
+  DefinitionListTitle,
+  DefinitionListDefinition,  // count = content indent
+  Table,  // count = alignment list
+  TableHead,
+  TableRow,
+  TableCell,
+};
+
+inline bool is_maybe_inline(ItemKind k) { return k <= ItemKind::MaybeImage; }
+inline bool is_inline(ItemKind k) { return k < ItemKind::Root; }
+inline bool is_block(ItemKind k) { return k >= ItemKind::Root; }
+
+struct Item {
+  std::size_t start = 0;
+  std::size_t end = 0;
+  ItemKind kind = ItemKind::Root;
+  std::uint8_t ch = 0;
+  bool flag = false;
+  bool flag2 = false;
+  std::uint32_t count = 0;  // a count, indent, level or index into a side table (see ItemKind)
+};
+
+struct Node {
+  Item item;
+  NodeIndex child = 0;
+  NodeIndex next = 0;
+};
+
+class Tree {
+ public:
+  explicit Tree(std::size_t capacity) {
+    nodes_.reserve(capacity);
+    nodes_.emplace_back();
+  }
+
+  Node& operator[](NodeIndex ix) { return nodes_[ix]; }
+  const Node& operator[](NodeIndex ix) const { return nodes_[ix]; }
+
+  NodeIndex cur() const { return cur_; }
+  void set_cur(NodeIndex ix) { cur_ = ix; }
+
+  // Appends an item after the current one (or as the first child of the innermost open
+  // ancestor) and makes it current.
+  NodeIndex append(const Item& item) {
+    NodeIndex ix = create_node(item);
+    if (cur_ != 0) {
+      nodes_[cur_].next = ix;
+    } else if (!spine_.empty()) {
+      nodes_[spine_.back()].child = ix;
+    }
+    cur_ = ix;
+    return ix;
+  }
+
+  NodeIndex create_node(const Item& item) {
+    NodeIndex ix = static_cast<NodeIndex>(nodes_.size());
+    nodes_.push_back(Node{item, 0, 0});
+    return ix;
+  }
+
+  // Descends into the current node: new items become its children.
+  NodeIndex push() {
+    NodeIndex ix = cur_;
+    spine_.push_back(ix);
+    cur_ = nodes_[ix].child;
+    return ix;
+  }
+
+  // Climbs back to the innermost open node, which becomes current; 0 when none is open.
+  NodeIndex pop() {
+    if (spine_.empty()) return 0;
+    NodeIndex ix = spine_.back();
+    spine_.pop_back();
+    cur_ = ix;
+    return ix;
+  }
+
+  // Like pop, and drops the last node of the arena, the former parent's only child.
+  NodeIndex remove_node() {
+    if (spine_.empty()) return 0;
+    NodeIndex ix = spine_.back();
+    spine_.pop_back();
+    cur_ = ix;
+    nodes_.pop_back();
+    nodes_[ix].child = 0;
+    return ix;
+  }
+
+  NodeIndex peek_up() const { return spine_.empty() ? 0 : spine_.back(); }
+  NodeIndex peek_grandparent() const {
+    return spine_.size() >= 2 ? spine_[spine_.size() - 2] : 0;
+  }
+  std::size_t spine_len() const { return spine_.size(); }
+  const std::vector<NodeIndex>& spine() const { return spine_; }
+  std::size_t size() const { return nodes_.size(); }
+
+  // Back to the first node, for walking the finished tree.
+  void reset() {
+    cur_ = nodes_.size() > 1 ? 1 : 0;
+    spine_.clear();
+  }
+
+  NodeIndex next_sibling(NodeIndex ix) {
+    cur_ = nodes_[ix].next;
+    return cur_;
+  }
+
+  // Moves the siblings after `child` up to follow the current node of the parent level.
+  void truncate_to_parent(NodeIndex child) {
+    NodeIndex next = nodes_[child].next;
+    nodes_[child].next = 0;
+    if (cur_ != 0) {
+      nodes_[cur_].next = next;
+    } else if (!spine_.empty()) {
+      nodes_[spine_.back()].child = next;
+    }
+    if (next != 0) {
+      cur_ = next;
+    } else {
+      pop();
+    }
+  }
+
+  // Appends text, extending the current Text item when it ends where this text starts.
+  void append_text(std::size_t start, std::size_t end, bool backslash_escaped) {
+    if (end <= start) return;
+    if (cur_ != 0) {
+      Item& last = nodes_[cur_].item;
+      if (last.kind == ItemKind::Text && last.end == start) {
+        last.end = end;
+        return;
+      }
+    }
+    Item item;
+    item.start = start;
+    item.end = end;
+    item.kind = ItemKind::Text;
+    item.flag = backslash_escaped;
+    append(item);
+  }
+
+  // Whether the current position lies inside a table: inline content of a table cell sees
+  // escaped pipes as plain pipes.
+  bool is_in_table() const {
+    for (auto it = spine_.rbegin(); it != spine_.rend(); ++it) {
+      ItemKind k = nodes_[*it].item.kind;
+      if (k == ItemKind::Table) return true;
+      if (!(is_inline(k) || k == ItemKind::TableHead || k == ItemKind::TableRow ||
+            k == ItemKind::TableCell)) {
+        return false;
+      }
+    }
+    return false;
+  }
+
+ private:
+  std::vector<Node> nodes_;
+  std::vector<NodeIndex> spine_;
+  NodeIndex cur_ = 0;
+};
+
+inline Item make_item(std::size_t start, std::size_t end, ItemKind kind) {
+  Item item;
+  item.start = start;
+  item.end = end;
+  item.kind = kind;
+  return item;
+}
+
+}  // namespace zuv::markdown

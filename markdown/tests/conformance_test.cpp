@@ -1,0 +1,111 @@
+// Conformance with the reference event streams: one test per example of the data files in the
+// folder given on the command line. Each compares every event (kind, tag, range, text and the
+// fields of Start) with the reference, in order.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "event_json.h"
+#include "json.h"
+#include "zuv/markdown.h"
+
+namespace zuv::markdown {
+namespace {
+
+using testing::Json;
+
+struct Example {
+  std::string suite;  // the data file's stem
+  int number;
+  std::string markdown;
+  std::vector<Json> events;
+};
+
+class ConformanceTest : public ::testing::Test {
+ public:
+  explicit ConformanceTest(const Example& example) : example_(example) {}
+
+  void TestBody() override {
+    std::string markdown_json;
+    append_json_string(markdown_json, example_.markdown);
+    Events events = parse_events(example_.markdown);
+    const std::vector<Json>& expected = example_.events;
+    const std::size_t n = std::max(expected.size(), events.events.size());
+    for (std::size_t i = 0; i < n; ++i) {
+      std::string ours = "(none)";
+      std::optional<Json> ours_json;
+      if (i < events.events.size()) {
+        ours.clear();
+        append_json(ours, events.events[i], events);
+        ours_json = testing::parse_json(ours);
+        ASSERT_TRUE(ours_json) << "unreadable event JSON: " << ours;
+      }
+      const bool same = i < expected.size() && ours_json && *ours_json == expected[i];
+      if (!same) {
+        FAIL() << "markdown: " << markdown_json << "\nfirst difference at event " << i
+               << " (reference has " << expected.size() << " events, engine "
+               << events.events.size() << ")\n  reference: "
+               << (i < expected.size() ? testing::to_string(expected[i]) : "(none)")
+               << "\n  engine:    " << (ours_json ? testing::to_string(*ours_json) : ours);
+      }
+    }
+  }
+
+ private:
+  const Example& example_;
+};
+
+std::vector<Example> load_examples(const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() == ".jsonl") files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  std::vector<Example> examples;
+  for (const auto& file : files) {
+    std::ifstream in(file);
+    std::string line;
+    while (std::getline(in, line)) {
+      if (line.empty()) continue;
+      auto doc = testing::parse_json(line);
+      if (!doc) {
+        std::fprintf(stderr, "unreadable line in %s\n", file.c_str());
+        std::exit(2);
+      }
+      Example ex;
+      ex.suite = file.stem().string();
+      ex.number = static_cast<int>(doc->find("example")->integer());
+      ex.markdown = doc->find("markdown")->string();
+      ex.events = doc->find("events")->array();
+      examples.push_back(std::move(ex));
+    }
+  }
+  return examples;
+}
+
+}  // namespace
+}  // namespace zuv::markdown
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s <folder of .jsonl reference streams>\n", argv[0]);
+    return 2;
+  }
+  static std::vector<zuv::markdown::Example> examples = zuv::markdown::load_examples(argv[1]);
+  if (examples.empty()) {
+    std::fprintf(stderr, "no examples in %s\n", argv[1]);
+    return 2;
+  }
+  for (const auto& ex : examples) {
+    char name[32];
+    std::snprintf(name, sizeof name, "example_%03d", ex.number);
+    ::testing::RegisterTest(ex.suite.c_str(), name, nullptr, nullptr, __FILE__, __LINE__,
+                            [&ex]() -> ::testing::Test* { return new zuv::markdown::ConformanceTest(ex); });
+  }
+  return RUN_ALL_TESTS();
+}

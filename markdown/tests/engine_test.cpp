@@ -1,0 +1,101 @@
+// The public API beyond what the reference streams show: where texts point, how the storage
+// behaves on moves, and the Start fields as the consumer reads them.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+
+#include "zuv/markdown.h"
+
+namespace zuv::markdown {
+namespace {
+
+bool points_into(std::string_view outer, std::string_view inner) {
+  return inner.data() >= outer.data() && inner.data() + inner.size() <= outer.data() + outer.size();
+}
+
+const Event* first_of(const Events& events, EventKind kind, Tag tag = Tag::Paragraph) {
+  for (const Event& ev : events.events) {
+    if (ev.kind == kind && (kind != EventKind::Start || ev.tag == tag)) return &ev;
+  }
+  return nullptr;
+}
+
+TEST(Engine, EmptyInputHasNoEvents) {
+  EXPECT_TRUE(parse_events("").events.empty());
+}
+
+TEST(Engine, VerbatimTextPointsIntoTheInputAndDecodedTextDoesNot) {
+  const std::string input = "a &amp; \\* b\n";
+  Events events = parse_events(input);
+  std::vector<const Event*> texts;
+  for (const Event& ev : events.events) {
+    if (ev.kind == EventKind::Text) texts.push_back(&ev);
+  }
+  ASSERT_EQ(texts.size(), 4u);  // "a ", "&", " ", "* b"
+  EXPECT_TRUE(points_into(input, texts[0]->text));
+  EXPECT_EQ(texts[1]->text, "&");
+  EXPECT_EQ(input.substr(texts[1]->start, texts[1]->end - texts[1]->start), "&amp;");
+  // The escaped character starts its own event, just after the backslash.
+  EXPECT_EQ(texts[3]->text, "* b");
+  EXPECT_EQ(input[texts[3]->start - 1], '\\');
+}
+
+TEST(Engine, MovedEventsKeepTheirDecodedTexts) {
+  std::string input;
+  for (int i = 0; i < 2000; ++i) input += "[l" + std::to_string(i) + "](/u&amp;" + std::to_string(i) + " 't&lt;') ";
+  Events events = parse_events(input);
+  Events moved = std::move(events);
+  Events assigned;
+  assigned = std::move(moved);
+  int links = 0;
+  for (const Event& ev : assigned.events) {
+    if (ev.kind != EventKind::Start || ev.tag != Tag::Link) continue;
+    EXPECT_EQ(ev.text, "/u&" + std::to_string(links));
+    EXPECT_EQ(assigned.title_of(ev), "t<");
+    ++links;
+  }
+  EXPECT_EQ(links, 2000);
+}
+
+TEST(Engine, StartFields) {
+  const std::string input =
+      "## H\n\n"
+      "```a\\_b&lt; x\n"
+      "```\n\n"
+      "7. i\n\n"
+      "| l | c | r |\n|:--|:-:|--:|\n\n"
+      "[^n]: note\n";
+  Events events = parse_events(input);
+  const Event* heading = first_of(events, EventKind::Start, Tag::Heading);
+  ASSERT_TRUE(heading);
+  EXPECT_EQ(heading->level, 2);
+  const Event* code = first_of(events, EventKind::Start, Tag::CodeBlock);
+  ASSERT_TRUE(code);
+  EXPECT_TRUE(code->fenced);
+  EXPECT_EQ(code->text, "a_b< x");
+  const Event* list = first_of(events, EventKind::Start, Tag::List);
+  ASSERT_TRUE(list);
+  EXPECT_TRUE(list->ordered);
+  EXPECT_EQ(list->start_number, 7u);
+  const Event* table = first_of(events, EventKind::Start, Tag::Table);
+  ASSERT_TRUE(table);
+  auto cols = events.alignments_of(*table);
+  ASSERT_EQ(cols.size(), 3u);
+  EXPECT_EQ(cols[0], Alignment::Left);
+  EXPECT_EQ(cols[1], Alignment::Center);
+  EXPECT_EQ(cols[2], Alignment::Right);
+  const Event* footnote = first_of(events, EventKind::Start, Tag::FootnoteDefinition);
+  ASSERT_TRUE(footnote);
+  EXPECT_EQ(footnote->text, "n");
+}
+
+TEST(Engine, NamesMatchTheSerialisedForm) {
+  EXPECT_EQ(name_of(EventKind::FootnoteReference), "footnote_reference");
+  EXPECT_EQ(name_of(Tag::DefinitionListDefinition), "DefinitionListDefinition");
+  EXPECT_EQ(name_of(LinkType::Email), "email");
+  EXPECT_EQ(name_of(Alignment::Center), "center");
+}
+
+}  // namespace
+}  // namespace zuv::markdown

@@ -1,0 +1,48 @@
+#include "invariants.h"
+
+#include <vector>
+
+namespace zuv::markdown::testing {
+
+std::string check_invariants(std::string_view input, const Events& events) {
+  std::vector<const Event*> open;
+  std::size_t index = 0;
+  auto fail = [&](const char* what) {
+    return "event " + std::to_string(index) + ": " + what;
+  };
+  for (const Event& ev : events.events) {
+    if (ev.start > ev.end || ev.end > input.size()) return fail("range outside the input");
+    if (ev.kind == EventKind::End) {
+      if (open.empty()) return fail("End without Start");
+      const Event& start = *open.back();
+      if (start.tag != ev.tag) return fail("End tag differs from its Start");
+      if (start.start != ev.start || start.end != ev.end) return fail("End range differs from its Start");
+      open.pop_back();
+    } else {
+      if (!open.empty()) {
+        const Event& parent = *open.back();
+        if (ev.start < parent.start || ev.end > parent.end) return fail("range outside its container");
+        if (parent.tag == Tag::CodeBlock && ev.kind != EventKind::Text) {
+          return fail("code block holds a non-Text event");
+        }
+      }
+      if (ev.kind == EventKind::Start) {
+        if (ev.tag == Tag::Heading && (ev.level < 1 || ev.level > 6)) return fail("heading level");
+        if (ev.tag == Tag::Table &&
+            (ev.table >= events.tables.size() || events.tables[ev.table].count == 0 ||
+             events.tables[ev.table].begin + events.tables[ev.table].count > events.alignments.size())) {
+          return fail("table alignments");
+        }
+        if ((ev.tag == Tag::Link || ev.tag == Tag::Image) && ev.link >= events.links.size()) {
+          return fail("link fields");
+        }
+        open.push_back(&ev);
+      }
+    }
+    ++index;
+  }
+  if (!open.empty()) return fail("Start without End");
+  return {};
+}
+
+}  // namespace zuv::markdown::testing

@@ -1,0 +1,17 @@
+// Properties every event stream has, whatever the input: checked on hostile inputs and by the
+// fuzz target.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "zuv/markdown.h"
+
+namespace zuv::markdown::testing {
+
+// An empty string when `events` (parsed from `input`) is well formed, else what is wrong:
+// ranges inside the input and inside the range of every enclosing container, Start and End
+// balanced with equal tags and ranges, only Text inside code blocks, table alignments present.
+std::string check_invariants(std::string_view input, const Events& events);
+
+}  // namespace zuv::markdown::testing

@@ -1,0 +1,28 @@
+// The engine on hostile inputs: it finishes and its events are well formed. (Time is checked
+// by the benchmark, not here.)
+#include <gtest/gtest.h>
+
+#include "invariants.h"
+#include "pathological.h"
+#include "zuv/markdown.h"
+
+namespace zuv::markdown::testing {
+namespace {
+
+class PathologicalTest : public ::testing::TestWithParam<PathologicalCase> {};
+
+TEST_P(PathologicalTest, EventsAreWellFormed) {
+  const std::string input = GetParam().make(200 * 1000);
+  Events events = parse_events(input);
+  EXPECT_EQ(check_invariants(input, events), "");
+}
+
+std::string case_name(const ::testing::TestParamInfo<PathologicalCase>& param) {
+  return param.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, PathologicalTest, ::testing::ValuesIn(pathological_cases()),
+                         case_name);
+
+}  // namespace
+}  // namespace zuv::markdown::testing
