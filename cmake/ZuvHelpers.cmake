@@ -8,6 +8,8 @@ add_library(zuv_warnings INTERFACE)
 target_compile_options(zuv_warnings INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
   -Wno-missing-field-initializers -Wunused -Woverloaded-virtual -Wnull-dereference -Wdouble-promotion -Wimplicit-fallthrough
+  # g++ 12 reports uninitialised reads inside std::variant and std::optional that cannot happen.
+  $<$<CXX_COMPILER_ID:GNU>:-Wno-maybe-uninitialized>
   $<$<BOOL:${ZUV_WERROR}>:-Werror>)
 
 if(ZUV_SANITIZE)

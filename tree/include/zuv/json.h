@@ -85,7 +85,14 @@ class JsonObject {
  public:
   using Entries = std::vector<JsonMember>;
 
-  JsonObject() = default;
+  // Special members are defined below, once `JsonMember` is complete: some compilers
+  // instantiate the vector's members as soon as the variant in `JsonValue` inspects this type.
+  JsonObject();
+  JsonObject(const JsonObject&);
+  JsonObject(JsonObject&&) noexcept;
+  JsonObject& operator=(const JsonObject&);
+  JsonObject& operator=(JsonObject&&) noexcept;
+  ~JsonObject();
 
   // Inserts in key order, replacing the value of a present key.
   void insert(JsonKey key, JsonValue value);
@@ -173,6 +180,13 @@ struct JsonMember {
   JsonKey key;
   JsonValue value;
 };
+
+inline JsonObject::JsonObject() = default;
+inline JsonObject::JsonObject(const JsonObject&) = default;
+inline JsonObject::JsonObject(JsonObject&&) noexcept = default;
+inline JsonObject& JsonObject::operator=(const JsonObject&) = default;
+inline JsonObject& JsonObject::operator=(JsonObject&&) noexcept = default;
+inline JsonObject::~JsonObject() = default;
 
 // A JSON number in one of its three forms; the number of an attribute value.
 class JsonNumber {

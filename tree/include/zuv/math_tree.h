@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -187,7 +188,18 @@ struct MathMatrix {
   MatrixDelimiters delimiters = MatrixDelimiters::Plain;
   bool operator==(const MathMatrix&) const = default;
 };
-struct MathCases { std::vector<CaseRow> rows; bool operator==(const MathCases&) const; };
+// The two records whose rows are declared later define their special members out of line.
+struct MathCases {
+  std::vector<CaseRow> rows;
+  MathCases();
+  explicit MathCases(std::vector<CaseRow> r);
+  MathCases(const MathCases&);
+  MathCases(MathCases&&) noexcept;
+  MathCases& operator=(const MathCases&);
+  MathCases& operator=(MathCases&&) noexcept;
+  ~MathCases();
+  bool operator==(const MathCases&) const;
+};
 struct MathArray {
   std::vector<ColumnAlign> columns;
   std::vector<MathList> rows;
@@ -196,6 +208,13 @@ struct MathArray {
 struct MathAlign {
   std::vector<AlignRow> rows;
   bool numbered = true;
+  MathAlign();
+  MathAlign(std::vector<AlignRow> r, bool n);
+  MathAlign(const MathAlign&);
+  MathAlign(MathAlign&&) noexcept;
+  MathAlign& operator=(const MathAlign&);
+  MathAlign& operator=(MathAlign&&) noexcept;
+  ~MathAlign();
   bool operator==(const MathAlign&) const;
 };
 struct MathGather {
@@ -318,6 +337,20 @@ struct AlignRow {
   bool operator==(const AlignRow&) const = default;
 };
 
+inline MathCases::MathCases() = default;
+inline MathCases::MathCases(std::vector<CaseRow> r) : rows(std::move(r)) {}
+inline MathCases::MathCases(const MathCases&) = default;
+inline MathCases::MathCases(MathCases&&) noexcept = default;
+inline MathCases& MathCases::operator=(const MathCases&) = default;
+inline MathCases& MathCases::operator=(MathCases&&) noexcept = default;
+inline MathCases::~MathCases() = default;
+inline MathAlign::MathAlign() = default;
+inline MathAlign::MathAlign(std::vector<AlignRow> r, bool n) : rows(std::move(r)), numbered(n) {}
+inline MathAlign::MathAlign(const MathAlign&) = default;
+inline MathAlign::MathAlign(MathAlign&&) noexcept = default;
+inline MathAlign& MathAlign::operator=(const MathAlign&) = default;
+inline MathAlign& MathAlign::operator=(MathAlign&&) noexcept = default;
+inline MathAlign::~MathAlign() = default;
 inline bool MathCases::operator==(const MathCases& o) const { return rows == o.rows; }
 inline bool MathAlign::operator==(const MathAlign& o) const {
   return rows == o.rows && numbered == o.numbered;
