@@ -88,6 +88,10 @@ TEST(AutoSlug, ManyCollidingHeadingsStayUnique) {
   for (int i = 0; i < 20000; ++i) {
     titles.push_back(i % 3 == 0 ? "A" : i % 3 == 1 ? "A 1" : "A " + std::to_string(i % 50));
   }
+  // Every suffix taken first, then the bare slug over and over: the skipped suffixes are
+  // probed once, not once per heading.
+  for (int i = 1; i <= 20000; ++i) titles.push_back("B " + std::to_string(i));
+  for (int i = 0; i < 20000; ++i) titles.push_back("B");
   auto ids = slug_ids(titles);
   std::set<std::string> distinct;
   for (const auto& id : ids) {
@@ -95,6 +99,7 @@ TEST(AutoSlug, ManyCollidingHeadingsStayUnique) {
     distinct.insert(*id);
   }
   EXPECT_EQ(distinct.size(), titles.size());
+  EXPECT_EQ(ids.back(), "b-39999");  // "b" itself, then b-20001 onwards
 }
 
 }  // namespace
