@@ -1,0 +1,65 @@
+#pragma once
+// Links to GitHub issues (#123), users (@name) and commits (7 to 40 hex digits with at least one
+// letter) written in a document's plain text.
+//
+// Only text nodes are rewritten, and only where the walk reaches them: headings, paragraphs,
+// lists, tables, emphasis, definition lists, footnote definitions and components. Link and image
+// text, code, math and raw HTML are left alone. A text node holding references is replaced in
+// its list by text pieces and link nodes whose positions are those of their bytes in the
+// original node.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "zuv/transform.h"
+#include "zuv/tree.h"
+
+namespace zuv {
+
+// The service's site root; every address is built on it.
+inline constexpr std::string_view kGithubBaseUrl = "https://github.com";
+
+enum class GithubReferenceKind : uint8_t { Issue, Mention, Commit };
+
+struct GithubReference {
+  std::string_view text;  // digits, user name or commit id as written; views the scanned text
+  size_t start = 0;       // at the '#', the '@' or the first hex digit
+  size_t end = 0;         // just after `text`
+  GithubReferenceKind kind = GithubReferenceKind::Issue;
+  bool operator==(const GithubReference&) const = default;
+};
+
+// The references of one text, in text order; one linear pass.
+std::vector<GithubReference> find_github_references(std::string_view text);
+
+struct GithubLinkContext {
+  std::string_view repository;  // "owner/repo", used as given (even empty)
+  std::string_view base_url = kGithubBaseUrl;
+};
+
+// Rewrites the text nodes with references in `nodes` and below.
+void link_github_references(NodeList& nodes, const GithubLinkContext& context);
+
+class GithubReferencesTransform final : public Transform {
+ public:
+  // No repository of its own: a run takes the front matter's "github" string, and without one
+  // links nothing at all.
+  GithubReferencesTransform() = default;
+  // An empty `repo` counts as none.
+  explicit GithubReferencesTransform(std::string repo) : repo_(std::move(repo)) {}
+
+  const std::string& repo() const { return repo_; }
+  const std::string& base_url() const { return base_url_; }
+
+  std::string_view name() const override { return "github-references"; }
+  void transform(Root& root, std::string_view source) const override;
+
+ private:
+  std::string repo_;
+  std::string base_url_{kGithubBaseUrl};
+};
+
+}  // namespace zuv

@@ -1,0 +1,243 @@
+#include <optional>
+#include <string>
+
+#include "zuv/github.h"
+
+namespace zuv {
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool is_alnum(char c) { return is_digit(c) || is_letter(c); }
+bool is_hex_letter(char c) { return (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool is_hex(char c) { return is_digit(c) || is_hex_letter(c); }
+bool is_name_byte(char c) { return is_alnum(c) || c == '_' || c == '-'; }
+bool is_white(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
+}
+
+constexpr size_t kMinCommitLength = 7;
+constexpr size_t kMaxCommitLength = 40;
+constexpr size_t kCommitLabelLength = 7;
+
+template <class Pred>
+size_t run_end(std::string_view text, size_t from, Pred pred) {
+  while (from < text.size() && pred(text[from])) ++from;
+  return from;
+}
+
+// The kinds the reference walk enters. Links and images are skipped (no links inside links),
+// and so is html: its text children are raw markup, where "#12" may be an attribute value.
+bool reference_walk_enters(NodeKind kind) {
+  switch (kind) {
+    case NodeKind::Paragraph:
+    case NodeKind::Heading:
+    case NodeKind::List:
+    case NodeKind::ListItem:
+    case NodeKind::Blockquote:
+    case NodeKind::ThematicBreak:
+    case NodeKind::Table:
+    case NodeKind::TableRow:
+    case NodeKind::TableCell:
+    case NodeKind::Emphasis:
+    case NodeKind::Strong:
+    case NodeKind::Strikethrough:
+    case NodeKind::DefinitionList:
+    case NodeKind::DefinitionTerm:
+    case NodeKind::DefinitionDescription:
+    case NodeKind::FootnoteDefinition:
+    case NodeKind::Component:
+      return true;
+    case NodeKind::Html:
+    case NodeKind::Link:
+    case NodeKind::Image:
+    case NodeKind::Text:
+    case NodeKind::CodeInline:
+    case NodeKind::CodeBlock:
+    case NodeKind::FootnoteReference:
+    case NodeKind::MathInline:
+    case NodeKind::MathDisplay:
+    case NodeKind::Citation:
+    case NodeKind::CrossRef:
+    case NodeKind::Variable:
+    case NodeKind::Error:
+      return false;
+  }
+  return false;
+}
+
+// Points inside a text node's value, moving forward only so a node costs one pass. A line feed
+// ends its line: the byte after it is column 1 of the next line.
+class PointCursor {
+ public:
+  PointCursor(std::string_view value, Point start) : value_(value), point_(start) {}
+
+  Point at(size_t index) {
+    for (; index_ < index; ++index_) {
+      if (value_[index_] == '\n') {
+        ++point_.line;
+        point_.column = 1;
+      } else {
+        ++point_.column;
+      }
+    }
+    point_.offset = base_offset_ + index;
+    return point_;
+  }
+
+ private:
+  std::string_view value_;
+  Point point_;
+  uint64_t base_offset_ = point_.offset;
+  size_t index_ = 0;
+};
+
+Node link_for(const GithubReference& ref, const GithubLinkContext& context, Position position) {
+  std::string url(context.base_url);
+  url += '/';
+  std::string label;
+  switch (ref.kind) {
+    case GithubReferenceKind::Issue:
+      url += context.repository;
+      url += "/issues/";
+      label = "#";
+      label += ref.text;
+      break;
+    case GithubReferenceKind::Mention:
+      label = "@";
+      label += ref.text;
+      break;
+    case GithubReferenceKind::Commit:
+      url += context.repository;
+      url += "/commit/";
+      label = ref.text.substr(0, kCommitLabelLength);
+      break;
+  }
+  url += ref.text;
+  LinkNode link;
+  link.url = std::move(url);
+  link.children.emplace_back(NodeKind::Text, TextNode{std::move(label), position});
+  link.position = position;
+  return Node(NodeKind::Link, std::move(link));
+}
+
+// Appends to `out` the pieces that replace `text`.
+void split_text_node(const TextNode& text, const std::vector<GithubReference>& refs,
+                     const GithubLinkContext& context, NodeList& out) {
+  const std::string_view value = text.value;
+  PointCursor cursor(value, text.position.start);
+  auto piece = [&](size_t a, size_t b) {
+    Position p;
+    p.start = cursor.at(a);
+    p.end = cursor.at(b);
+    return p;
+  };
+  size_t done = 0;
+  for (const GithubReference& ref : refs) {
+    if (ref.start > done) {
+      Position p = piece(done, ref.start);
+      out.emplace_back(NodeKind::Text,
+                       TextNode{std::string(value.substr(done, ref.start - done)), p});
+    }
+    out.push_back(link_for(ref, context, piece(ref.start, ref.end)));
+    done = ref.end;
+  }
+  if (done < value.size()) {
+    Position p = piece(done, value.size());
+    out.emplace_back(NodeKind::Text, TextNode{std::string(value.substr(done)), p});
+  }
+}
+
+}  // namespace
+
+std::vector<GithubReference> find_github_references(std::string_view text) {
+  std::vector<GithubReference> refs;
+  const size_t n = text.size();
+  size_t i = 0;
+  // Every rejected run is skipped together with the byte after it, which is never looked at
+  // again: "##12", "@#12" and "#abcdef1" link nothing. Each byte is read a bounded number of
+  // times, so the scan is linear.
+  while (i < n) {
+    const char c = text[i];
+    const bool after_alnum = i > 0 && is_alnum(text[i - 1]);
+    if (c == '#') {
+      const size_t end = run_end(text, i + 1, is_digit);
+      if (end == i + 1) {
+        i += 2;
+      } else if (after_alnum) {
+        i = end + 1;
+      } else {
+        refs.push_back({text.substr(i + 1, end - i - 1), i, end, GithubReferenceKind::Issue});
+        i = end;
+      }
+    } else if (c == '@') {
+      const size_t end = run_end(text, i + 1, is_name_byte);
+      if (end == i + 1) {
+        i += 2;
+      } else if (i > 0 && !is_white(text[i - 1])) {
+        i = end + 1;
+      } else {
+        refs.push_back({text.substr(i + 1, end - i - 1), i, end, GithubReferenceKind::Mention});
+        i = end;
+      }
+    } else if (is_hex(c)) {
+      if (after_alnum) {
+        ++i;
+        continue;
+      }
+      const size_t end = run_end(text, i, is_hex);
+      const size_t length = end - i;
+      const std::string_view run = text.substr(i, length);
+      const bool has_letter = run.find_first_not_of("0123456789") != std::string_view::npos;
+      if (length < kMinCommitLength || length > kMaxCommitLength ||
+          (end < n && is_letter(text[end])) || !has_letter) {
+        i = end + 1;
+      } else {
+        refs.push_back({run, i, end, GithubReferenceKind::Commit});
+        i = end;
+      }
+    } else {
+      ++i;
+    }
+  }
+  return refs;
+}
+
+// Recursion is one frame per tree level; the parser bounds the depth (kMaxDocumentDepth).
+void link_github_references(NodeList& nodes, const GithubLinkContext& context) {
+  // Built only once a node is replaced, so that splicing many pieces into a long list stays
+  // linear (inserting in place would shift the rest of the list each time).
+  std::optional<NodeList> rebuilt;
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    Node& node = nodes[i];
+    if (node.kind == NodeKind::Text) {
+      const TextNode& text = node.as<TextNode>();
+      std::vector<GithubReference> refs = find_github_references(text.value);
+      if (!refs.empty()) {
+        if (!rebuilt) {
+          rebuilt.emplace();
+          rebuilt->reserve(nodes.size() + 2 * refs.size());
+          for (size_t j = 0; j < i; ++j) rebuilt->push_back(std::move(nodes[j]));
+        }
+        split_text_node(text, refs, context, *rebuilt);
+        continue;
+      }
+    } else if (reference_walk_enters(node.kind)) {
+      if (NodeList* children = node_children(node)) link_github_references(*children, context);
+    }
+    if (rebuilt) rebuilt->push_back(std::move(node));
+  }
+  if (rebuilt) nodes = std::move(*rebuilt);
+}
+
+void GithubReferencesTransform::transform(Root& root, std::string_view /*source*/) const {
+  std::string_view repository = repo_;
+  if (repository.empty()) {
+    const JsonValue* github = root.frontmatter ? root.frontmatter->get("github") : nullptr;
+    if (!github || !github->is_string()) return;  // no repository: nothing is linked
+    repository = github->as_string();             // used even when empty
+  }
+  link_github_references(root.children, {repository, base_url_});
+}
+
+}  // namespace zuv
