@@ -1,10 +1,14 @@
 #pragma once
-// Every text the validator reports, in one place.
+// Every text the validator reports, and the expected texts that only the schema reader uses
+// (the rest of the reader's wording is shared with the tree readers).
 
 #include <string>
 #include <string_view>
 
 namespace zuv::schema {
+
+inline constexpr std::string_view kExpectedMap = "a map";
+inline constexpr std::string_view kExpectedPair = "a tuple of size 2";
 
 inline std::string angle(std::string_view name) {
   std::string s;

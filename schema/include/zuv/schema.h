@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "zuv/json.h"
+#include "zuv/record_reader.h"
 #include "zuv/tree.h"
 
 namespace zuv {
@@ -68,6 +69,10 @@ struct Schema {
   // In input order; a name may stand more than once and its first pair applies.
   std::vector<std::pair<std::string, PropSchema>> global_props;
 };
+
+// Reads a schema from its dict form: a record is an object keyed by field name or an array of
+// its fields in declared order; the first fault met in reading order is the error.
+DictResult<Schema> schema_from_value(JsonValue value);
 
 enum class Severity : uint8_t { Error, Warning };
 
