@@ -14,7 +14,7 @@ namespace schema {
 namespace {
 
 DictResult<PropType> read_prop_type(JsonValue& value, ReadContext& ctx) {
-  return read_enum<PropType, kPropTypeNames>(value, ctx);
+  return read_enum<PropType, EnumNames<PropType>::names>(value, ctx);
 }
 
 // Every field but the first may be left out, also at the end of the array form, so the

@@ -233,11 +233,16 @@ TEST(ReadSchema, WhatIsKept) {
   EXPECT_FALSE(bare.strict);
   EXPECT_TRUE(bare.global_props.empty());
 
-  for (size_t i = 0; i < std::size(kPropTypeNames); ++i) {
-    const std::string name(kPropTypeNames[i]);
-    for (const std::string& form : {'"' + name + '"', "{\"" + name + "\": null}"}) {
+  const std::pair<const char*, PropType> types[] = {
+      {"string", PropType::String}, {"number", PropType::Number},
+      {"boolean", PropType::Boolean}, {"enum", PropType::Enum},
+      {"object", PropType::Object}, {"array", PropType::Array},
+      {"variable", PropType::Variable}, {"any", PropType::Any}};
+  for (const auto& [name, type] : types) {
+    const std::string quoted = '"' + std::string(name) + '"';
+    for (const std::string& form : {quoted, "{" + quoted + ": null}"}) {
       Schema one = read(prop_case("[" + form + "]"));
-      EXPECT_EQ(one.components.at("A").props.at("p").type, static_cast<PropType>(i)) << form;
+      EXPECT_EQ(one.components.at("A").props.at("p").type, type) << form;
     }
   }
 }

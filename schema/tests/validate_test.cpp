@@ -104,7 +104,7 @@ TEST(Validate, TypeMatrix) {
   };
   for (const Type& t : types) {
     for (const Value& v : values) {
-      SCOPED_TRACE(std::string(prop_type_name(t.type)) + " given " + v.actual + " (" + v.code +
+      SCOPED_TRACE(std::string(enum_name(t.type)) + " given " + v.actual + " (" + v.code +
                    ")");
       auto found = check_one(prop(t.type), v.value);
       if (std::string_view(t.passes).find(v.code) != std::string_view::npos) {

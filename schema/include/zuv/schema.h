@@ -28,14 +28,15 @@
 
 namespace zuv {
 
-// The dict form is the lowercase name.
+// The dict form is the lowercase name (`enum_name`, `enum_from_name`).
 enum class PropType : uint8_t { String, Number, Boolean, Enum, Object, Array, Variable, Any };
-inline constexpr std::string_view kPropTypeNames[] = {
-    "string", "number", "boolean", "enum", "object", "array", "variable", "any"};
 
-inline constexpr std::string_view prop_type_name(PropType t) {
-  return kPropTypeNames[static_cast<size_t>(t)];
-}
+template <>
+struct EnumNames<PropType> {
+  static constexpr std::string_view type_name = "PropType";
+  static constexpr std::string_view names[] = {"string", "number", "boolean",  "enum",
+                                               "object", "array",  "variable", "any"};
+};
 
 struct PropSchema {
   PropType type = PropType::Any;
