@@ -1,0 +1,311 @@
+// Reading nodes: the tag, the dispatch over the 30 kinds, each payload record's fields as data,
+// positions, and attribute values.
+
+#include "read_tree.h"
+#include "zuv/variable_path.h"
+
+namespace zuv {
+
+namespace {
+
+constexpr std::string_view kInternallyTaggedNode = "internally tagged enum Node";
+constexpr FieldClass kOpt = FieldClass::Optional;
+
+// ---- Positions ------------------------------------------------------------------------------
+
+constexpr Field kPointFields[] = {
+    field<&Point::line, read_usize>("line"),
+    field<&Point::column, read_usize>("column"),
+    field<&Point::offset, read_usize>("offset"),
+};
+constexpr RecordSpec<Point> kPointRecord("Point", kPointFields);
+
+constexpr Field kPositionFields[] = {
+    field<&Position::start, record_reader<kPointRecord>>("start"),
+    field<&Position::end, record_reader<kPointRecord>>("end"),
+};
+constexpr RecordSpec<Position> kPositionRecord("Position", kPositionFields);
+
+}  // namespace
+
+DictResult<Position> read_position(JsonValue& value, ReadContext& ctx) {
+  return read_record(value, kPositionRecord, ctx);
+}
+
+namespace {
+
+// ---- Attributes -----------------------------------------------------------------------------
+
+// A point exactly as the writer lays it out: the three keys, unsigned integers.
+std::optional<Point> written_point(const JsonValue& value) {
+  if (!value.is_object() || value.as_object().size() != 3) return std::nullopt;
+  const auto& e = value.as_object().entries();
+  static constexpr std::string_view kKeys[] = {"column", "line", "offset"};
+  for (size_t i = 0; i < 3; ++i) {
+    if (e[i].key.text() != kKeys[i] || e[i].value.kind() != JsonValue::Kind::Unsigned) {
+      return std::nullopt;
+    }
+  }
+  return Point{e[1].value.as_u64(), e[0].value.as_u64(), e[2].value.as_u64()};
+}
+
+std::optional<Position> written_position(const JsonValue& value) {
+  if (!value.is_object() || value.as_object().size() != 2) return std::nullopt;
+  const auto& e = value.as_object().entries();
+  if (e[0].key.text() != "end" || e[1].key.text() != "start") return std::nullopt;
+  auto end = written_point(e[0].value);
+  auto start = written_point(e[1].value);
+  if (!end || !start) return std::nullopt;
+  return Position{*start, *end};
+}
+
+// A variable attribute value is written as {"path", "position"}. Only that exact shape, with a
+// valid path, reads back as a variable, so that writing it again gives the same dict and an
+// object attribute of another shape is never taken for one.
+std::optional<VariableNode> written_variable(JsonObject& object) {
+  if (object.size() != 2) return std::nullopt;
+  JsonMember& path = object.entries()[0];
+  const JsonMember& position = object.entries()[1];
+  if (path.key.text() != "path" || position.key.text() != "position") return std::nullopt;
+  if (!path.value.is_string() || !is_valid_variable_path(path.value.as_string())) {
+    return std::nullopt;
+  }
+  auto pos = written_position(position.value);
+  if (!pos) return std::nullopt;
+  return VariableNode{std::move(path.value.as_string()), *pos};
+}
+
+}  // namespace
+
+DictResult<AttributeValue> attribute_value_from_content(JsonValue& value, ReadContext&) {
+  switch (value.kind()) {
+    case JsonValue::Kind::Null: return AttributeValue();
+    case JsonValue::Kind::Bool: return AttributeValue(std::in_place_type<bool>, value.as_bool());
+    case JsonValue::Kind::Unsigned:
+      return AttributeValue(JsonNumber::from_u64(value.as_u64()));
+    case JsonValue::Kind::Signed: return AttributeValue(JsonNumber::from_i64(value.as_i64()));
+    case JsonValue::Kind::Float: return AttributeValue(JsonNumber::from_f64(value.as_f64()));
+    case JsonValue::Kind::String:
+      return AttributeValue(std::in_place_type<std::string>, std::move(value.as_string()));
+    case JsonValue::Kind::Array:
+      return AttributeValue(std::in_place_type<JsonArray>, std::move(value.as_array()));
+    case JsonValue::Kind::Object:
+      if (auto variable = written_variable(value.as_object())) {
+        return AttributeValue(std::move(*variable));
+      }
+      return AttributeValue(std::in_place_type<JsonObject>, std::move(value.as_object()));
+  }
+  return AttributeValue();
+}
+
+namespace {
+
+// ---- Payload records ------------------------------------------------------------------------
+
+constexpr auto kText = read_text;
+constexpr auto kOptText = read_optional<read_text>;
+constexpr auto kOptBool = read_optional<read_bool>;
+constexpr auto kPos = read_position;
+constexpr auto kChildren = read_list<node_from_content>;
+
+constexpr Field kTextNodeFields[] = {
+    field<&TextNode::value, kText>("value"),
+    field<&TextNode::position, kPos>("position"),
+};
+constexpr RecordSpec<TextNode> kTextNodeRecord("TextNode", kTextNodeFields);
+
+constexpr Field kCodeInlineFields[] = {
+    field<&CodeInlineNode::value, kText>("value"),
+    field<&CodeInlineNode::lang, kOptText>("lang", kOpt),
+    field<&CodeInlineNode::position, kPos>("position"),
+};
+constexpr RecordSpec<CodeInlineNode> kCodeInlineRecord("CodeInlineNode", kCodeInlineFields);
+
+constexpr Field kCodeBlockFields[] = {
+    field<&CodeBlockNode::value, kText>("value"),
+    field<&CodeBlockNode::lang, kOptText>("lang", kOpt),
+    field<&CodeBlockNode::meta, kOptText>("meta", kOpt),
+    field<&CodeBlockNode::title, kOptText>("title", kOpt),
+    field<&CodeBlockNode::highlight, read_optional<read_list<read_u32>>>("highlight", kOpt),
+    field<&CodeBlockNode::showLineNumbers, kOptBool>("showLineNumbers", kOpt),
+    field<&CodeBlockNode::diff, kOptBool>("diff", kOpt),
+    field<&CodeBlockNode::caption, kOptText>("caption", kOpt),
+    field<&CodeBlockNode::position, kPos>("position"),
+};
+constexpr RecordSpec<CodeBlockNode> kCodeBlockRecord("CodeBlockNode", kCodeBlockFields);
+
+constexpr Field kStandardBlockFields[] = {
+    field<&StandardBlockNode::depth, read_optional<read_u8>>("depth", kOpt),
+    field<&StandardBlockNode::ordered, kOptBool>("ordered", kOpt),
+    field<&StandardBlockNode::checked, kOptBool>("checked", kOpt),
+    field<&StandardBlockNode::id, kOptText>("id", kOpt),
+    field<&StandardBlockNode::children, kChildren>("children"),
+    field<&StandardBlockNode::position, kPos>("position"),
+};
+constexpr RecordSpec<StandardBlockNode> kStandardBlockRecord("StandardBlockNode",
+                                                             kStandardBlockFields);
+
+constexpr Field kLinkFields[] = {
+    field<&LinkNode::url, kText>("url"),
+    field<&LinkNode::title, kOptText>("title", kOpt),
+    field<&LinkNode::children, kChildren>("children"),
+    field<&LinkNode::position, kPos>("position"),
+};
+constexpr RecordSpec<LinkNode> kLinkRecord("LinkNode", kLinkFields);
+
+constexpr Field kImageFields[] = {
+    field<&ImageNode::url, kText>("url"),
+    field<&ImageNode::title, kOptText>("title", kOpt),
+    field<&ImageNode::alt, kOptText>("alt", kOpt),
+    field<&ImageNode::children, kChildren>("children"),
+    field<&ImageNode::position, kPos>("position"),
+};
+constexpr RecordSpec<ImageNode> kImageRecord("ImageNode", kImageFields);
+
+constexpr Field kFootnoteFields[] = {
+    field<&FootnoteNode::label, kText>("label"),
+    field<&FootnoteNode::children, kChildren>("children"),
+    field<&FootnoteNode::position, kPos>("position"),
+};
+constexpr RecordSpec<FootnoteNode> kFootnoteRecord("FootnoteNode", kFootnoteFields);
+
+constexpr Field kMathNodeFields[] = {
+    field<&MathNode::raw, kText>("raw"),
+    field<&MathNode::tree, math_from_content>("tree"),
+    field<&MathNode::position, kPos>("position"),
+};
+constexpr RecordSpec<MathNode> kMathNodeRecord("MathNode", kMathNodeFields);
+
+constexpr Field kMathDisplayFields[] = {
+    field<&MathDisplayNode::raw, kText>("raw"),
+    field<&MathDisplayNode::tree, math_from_content>("tree"),
+    field<&MathDisplayNode::label, kOptText>("label", kOpt),
+    field<&MathDisplayNode::position, kPos>("position"),
+};
+constexpr RecordSpec<MathDisplayNode> kMathDisplayRecord("MathDisplayNode", kMathDisplayFields);
+
+constexpr Field kCitationKeyFields[] = {
+    field<&CitationKey::id, kText>("id"),
+    field<&CitationKey::prefix, kOptText>("prefix", kOpt),
+    field<&CitationKey::locator, kOptText>("locator", kOpt),
+};
+constexpr RecordSpec<CitationKey> kCitationKeyRecord("CitationKey", kCitationKeyFields);
+
+constexpr Field kCitationFields[] = {
+    field<&CitationNode::keys, read_list<record_reader<kCitationKeyRecord>>>("keys"),
+    field<&CitationNode::position, kPos>("position"),
+};
+constexpr RecordSpec<CitationNode> kCitationRecord("CitationNode", kCitationFields);
+
+constexpr Field kCrossRefFields[] = {
+    field<&CrossRefNode::target, kText>("target"),
+    field<&CrossRefNode::position, kPos>("position"),
+};
+constexpr RecordSpec<CrossRefNode> kCrossRefRecord("CrossRefNode", kCrossRefFields);
+
+constexpr Field kAttributeFields[] = {
+    field<&AttributeNode::name, kText>("name"),
+    // Required, but null is a value here (`AttributeValue` null), never an absence.
+    field<&AttributeNode::value, attribute_value_from_content>("value"),
+    field<&AttributeNode::position, kPos>("position"),
+};
+constexpr RecordSpec<AttributeNode> kAttributeRecord("AttributeNode", kAttributeFields);
+
+constexpr Field kComponentFields[] = {
+    field<&ComponentNode::name, kText>("name"),
+    field<&ComponentNode::isInline, read_bool>("isInline"),
+    field<&ComponentNode::attributes, read_list<record_reader<kAttributeRecord>>>("attributes"),
+    field<&ComponentNode::children, kChildren>("children"),
+    // The writer leaves an empty body out; in an array that ends here the default stands in
+    // too, but the position after it is then missing.
+    field<&ComponentNode::rawContent, kText>("rawContent", FieldClass::Defaulted),
+    field<&ComponentNode::position, kPos>("position"),
+};
+constexpr RecordSpec<ComponentNode> kComponentRecord("ComponentNode", kComponentFields);
+
+constexpr Field kVariableFields[] = {
+    field<&VariableNode::path, kText>("path"),
+    field<&VariableNode::position, kPos>("position"),
+};
+constexpr RecordSpec<VariableNode> kVariableRecord("VariableNode", kVariableFields);
+
+constexpr Field kErrorFields[] = {
+    field<&ErrorNode::message, kText>("message"),
+    field<&ErrorNode::rawContent, kText>("rawContent"),
+    field<&ErrorNode::position, kPos>("position"),
+};
+constexpr RecordSpec<ErrorNode> kErrorRecord("ErrorNode", kErrorFields);
+
+// ---- Nodes ------------------------------------------------------------------------------------
+
+// The payload of a node of `kind`, read from the node's object (its "type" entry is no field
+// and is passed over) or from its array after the tag.
+template <const auto& Spec>
+DictResult<Node> read_payload(NodeKind kind, JsonValue& value, size_t first, ReadContext& ctx) {
+  typename std::remove_cvref_t<decltype(Spec)>::Record payload{};
+  if (DictStatus s = read_fields(value, first, Spec, payload, ctx); !s) return s.take_error();
+  return Node(kind, std::move(payload));
+}
+
+DictResult<Node> dispatch(NodeKind kind, JsonValue& value, size_t first, ReadContext& ctx) {
+  switch (kind) {
+    case NodeKind::Text: return read_payload<kTextNodeRecord>(kind, value, first, ctx);
+    case NodeKind::CodeInline: return read_payload<kCodeInlineRecord>(kind, value, first, ctx);
+    case NodeKind::CodeBlock: return read_payload<kCodeBlockRecord>(kind, value, first, ctx);
+    case NodeKind::Paragraph:
+    case NodeKind::Heading:
+    case NodeKind::List:
+    case NodeKind::ListItem:
+    case NodeKind::Blockquote:
+    case NodeKind::ThematicBreak:
+    case NodeKind::Html:
+    case NodeKind::Table:
+    case NodeKind::TableRow:
+    case NodeKind::TableCell:
+    case NodeKind::Emphasis:
+    case NodeKind::Strong:
+    case NodeKind::Strikethrough:
+    case NodeKind::DefinitionList:
+    case NodeKind::DefinitionTerm:
+    case NodeKind::DefinitionDescription:
+      return read_payload<kStandardBlockRecord>(kind, value, first, ctx);
+    case NodeKind::Link: return read_payload<kLinkRecord>(kind, value, first, ctx);
+    case NodeKind::Image: return read_payload<kImageRecord>(kind, value, first, ctx);
+    case NodeKind::FootnoteDefinition:
+    case NodeKind::FootnoteReference:
+      return read_payload<kFootnoteRecord>(kind, value, first, ctx);
+    case NodeKind::MathInline: return read_payload<kMathNodeRecord>(kind, value, first, ctx);
+    case NodeKind::MathDisplay: return read_payload<kMathDisplayRecord>(kind, value, first, ctx);
+    case NodeKind::Citation: return read_payload<kCitationRecord>(kind, value, first, ctx);
+    case NodeKind::CrossRef: return read_payload<kCrossRefRecord>(kind, value, first, ctx);
+    case NodeKind::Component: return read_payload<kComponentRecord>(kind, value, first, ctx);
+    case NodeKind::Variable: return read_payload<kVariableRecord>(kind, value, first, ctx);
+    case NodeKind::Error: return read_payload<kErrorRecord>(kind, value, first, ctx);
+  }
+  return Node();
+}
+
+// Both places read a node alike but for its tag: a nested node's tag may be the kind's index.
+// The tag is judged before anything of the payload, whatever the key order.
+DictResult<Node> read_node(JsonValue& value, ReadContext& ctx, bool nested) {
+  auto tagged = find_record_tag(value, kInternallyTaggedNode);
+  if (!tagged) return tagged.take_error();
+  ReadLevel level(ctx);
+  if (level.too_deep()) return nesting_too_deep();
+  auto kind = variant_from_tag(*tagged.value().tag, kNodeKindTags, /*allow_index=*/nested);
+  if (!kind) return kind.take_error();
+  ReadContext inside{ReadPlace::Content, ctx.depth};
+  return dispatch(static_cast<NodeKind>(kind.value()), value, tagged.value().first, inside);
+}
+
+}  // namespace
+
+DictResult<Node> node_from_value(JsonValue& value, ReadContext& ctx) {
+  return read_node(value, ctx, /*nested=*/false);
+}
+
+DictResult<Node> node_from_content(JsonValue& value, ReadContext& ctx) {
+  return read_node(value, ctx, /*nested=*/true);
+}
+
+}  // namespace zuv
