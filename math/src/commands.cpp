@@ -4,6 +4,7 @@
 // (a blank before them is a missing argument), while `\sqrt`, `\smash`, `\text`, `\mbox`, the
 // style commands, big-operator scripts and `\left` / `\right` skip white space first.
 
+#include <algorithm>
 #include <array>
 #include <utility>
 #include <vector>
@@ -68,6 +69,62 @@ inline constexpr NameEntry<Delimiter> kDelimiterCommands[] = {
 };
 static_assert(sorted_by_name(kDelimiterCommands));
 
+// Every command name in one sorted index, so that the dispatch takes one search. Building it
+// at compile time also proves the tables disjoint: a name in two of them fails the build.
+enum class CommandClass : uint8_t {
+  Space, Leading, Greek, Operator, BigOperator, Function, Font, Accent, Construct, Trailing
+};
+
+struct IndexEntry {
+  std::string_view name;
+  CommandClass cls = CommandClass::Space;
+  uint8_t index = 0;  // into the table of its class
+};
+
+template <class V, size_t N>
+constexpr void add_names(IndexEntry*& out, const NameEntry<V> (&table)[N], CommandClass cls) {
+  for (size_t i = 0; i < N; ++i) *out++ = {table[i].name, cls, static_cast<uint8_t>(i)};
+}
+
+constexpr size_t kCommandCount =
+    std::size(kSpaceCommands) + std::size(kLeadingSymbols) + std::size(kGreekLetters) +
+    std::size(kOperatorSymbols) + std::size(kBigOperatorSymbols) + std::size(kFunctionNames) +
+    std::size(kFontCommands) + std::size(kAccentKinds) + std::size(kConstructs) +
+    std::size(kTrailingSymbols);
+
+constexpr std::array<IndexEntry, kCommandCount> kCommandIndex = [] {
+  std::array<IndexEntry, kCommandCount> index{};
+  IndexEntry* out = index.data();
+  add_names(out, kSpaceCommands, CommandClass::Space);
+  add_names(out, kLeadingSymbols, CommandClass::Leading);
+  add_names(out, kGreekLetters, CommandClass::Greek);
+  add_names(out, kOperatorSymbols, CommandClass::Operator);
+  add_names(out, kBigOperatorSymbols, CommandClass::BigOperator);
+  add_names(out, kFunctionNames, CommandClass::Function);
+  add_names(out, kFontCommands, CommandClass::Font);
+  add_names(out, kAccentKinds, CommandClass::Accent);
+  add_names(out, kConstructs, CommandClass::Construct);
+  add_names(out, kTrailingSymbols, CommandClass::Trailing);
+  std::sort(index.begin(), index.end(),
+            [](const IndexEntry& a, const IndexEntry& b) { return a.name < b.name; });
+  return index;
+}();
+
+constexpr bool names_unique() {
+  for (size_t i = 1; i < kCommandIndex.size(); ++i) {
+    if (kCommandIndex[i - 1].name == kCommandIndex[i].name) return false;
+  }
+  return true;
+}
+static_assert(names_unique());
+
+const IndexEntry* find_command(std::string_view name) {
+  const auto it = std::lower_bound(
+      kCommandIndex.begin(), kCommandIndex.end(), name,
+      [](const IndexEntry& e, std::string_view n) { return e.name < n; });
+  return it != kCommandIndex.end() && it->name == name ? &*it : nullptr;
+}
+
 // How an open delimiter is written back into the raw text of an unclosed `\left`.
 constexpr std::array<std::string_view, 9> kDelimiterSources = {
     "(", "[", "\\{", "\\langle", "|", "\\|", "\\lfloor", "\\lceil", "."};
@@ -95,8 +152,7 @@ MathList parse_bracket_items(MathParser& p) {
   for (;;) {
     p.skip_whitespace();
     if (p.at(K::RBracket) || p.at(K::Eof) || p.at(K::RBrace) || p.at(K::End)) return items;
-    MathExpr atom = parse_atom(p);
-    items.push_back(parse_scripts(p, std::move(atom)));
+    parse_item(p, items);
   }
 }
 
@@ -138,7 +194,7 @@ MathExpr parse_smash(MathParser& p) {
 MathExpr parse_style_body(MathParser& p) {
   p.skip_whitespace();
   if (p.at(K::LBrace)) return parse_group(p);
-  return finish_row(parse_row(p));
+  return parse_finished_row(p);
 }
 
 MathExpr parse_style(MathParser& p, MathStyle style) {
@@ -237,36 +293,47 @@ MathExpr parse_construct(MathParser& p, Construct c) {
 }  // namespace
 
 MathExpr parse_command(MathParser& p, std::string_view name) {
-  // The tables are disjoint, so only `text` and `mbox` (fonts read as text) depend on the order.
-  if (name == "quad") return MathExpr::space(SpaceKind::Quad);
-  if (name == "qquad") return MathExpr::space(SpaceKind::QQuad);
-  if (auto s = leading_symbol(name)) return MathExpr::ident(std::string(*s));
-  if (auto s = greek_letter(name)) return MathExpr::ident(std::string(*s));
-  if (auto o = operator_symbol(name)) return MathExpr::op(std::string(o->symbol), o->kind);
-  if (auto s = big_operator_symbol(name)) return parse_big_operator(p, *s);
-  if (auto s = function_name(name)) return MathExpr::op(std::string(*s), OperatorKind::Prefix);
-  if (auto font = font_command(name)) {
-    if (name == "text" || name == "mbox") {
-      p.skip_whitespace();
-      return MathExpr::text_kind(MathKind::Text, p.read_braced_raw().value_or(std::string()));
+  const IndexEntry* e = find_command(name);
+  if (e == nullptr) {
+    std::string raw = "\\";
+    raw += name;
+    std::string message(msg::kUnknownCommand);
+    message += raw;
+    return MathExpr::error(std::move(raw), std::move(message));
+  }
+  switch (e->cls) {
+    case CommandClass::Space: return MathExpr::space(kSpaceCommands[e->index].value);
+    case CommandClass::Leading:
+      return MathExpr::ident(std::string(kLeadingSymbols[e->index].value));
+    case CommandClass::Greek: return MathExpr::ident(std::string(kGreekLetters[e->index].value));
+    case CommandClass::Operator: {
+      const OperatorSymbol& o = kOperatorSymbols[e->index].value;
+      return MathExpr::op(std::string(o.symbol), o.kind);
     }
-    MathExpr body = parse_group(p);
-    return {MathKind::FontOverride, MathFontOverride{*font, std::move(body)}};
+    case CommandClass::BigOperator:
+      return parse_big_operator(p, kBigOperatorSymbols[e->index].value);
+    case CommandClass::Function:
+      return MathExpr::op(std::string(kFunctionNames[e->index].value), OperatorKind::Prefix);
+    case CommandClass::Font: {
+      if (name == "text" || name == "mbox") {
+        p.skip_whitespace();
+        return MathExpr::text_kind(MathKind::Text, p.read_braced_raw().value_or(std::string()));
+      }
+      MathExpr body = parse_group(p);
+      return {MathKind::FontOverride, MathFontOverride{kFontCommands[e->index].value, std::move(body)}};
+    }
+    case CommandClass::Accent: {
+      MathExpr body = parse_group(p);
+      return {MathKind::Accent, MathAccent{kAccentKinds[e->index].value, std::move(body)}};
+    }
+    case CommandClass::Construct: return parse_construct(p, kConstructs[e->index].value);
+    case CommandClass::Trailing: {
+      const TrailingSymbol& s = kTrailingSymbols[e->index].value;
+      if (s.is_binary_operator) return MathExpr::op(std::string(s.text), OperatorKind::Binary);
+      return MathExpr::ident(std::string(s.text));
+    }
   }
-  if (auto accent = accent_kind(name)) {
-    MathExpr body = parse_group(p);
-    return {MathKind::Accent, MathAccent{*accent, std::move(body)}};
-  }
-  if (auto c = find_name(kConstructs, name)) return parse_construct(p, *c);
-  if (auto s = trailing_symbol(name)) {
-    if (s->is_binary_operator) return MathExpr::op(std::string(s->text), OperatorKind::Binary);
-    return MathExpr::ident(std::string(s->text));
-  }
-  std::string raw = "\\";
-  raw += name;
-  std::string message(msg::kUnknownCommand);
-  message += raw;
-  return MathExpr::error(std::move(raw), std::move(message));
+  return MathExpr::row({});
 }
 
 std::string math_text_of(const MathExpr& expr) {

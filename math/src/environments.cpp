@@ -60,11 +60,6 @@ bool at_rows_end(MathParser& p, std::string_view name) {
   return p.at(K::End) || p.at(K::RBrace) || p.at(K::Eof);
 }
 
-void read_item(MathParser& p, MathList& items) {
-  MathExpr atom = parse_atom(p);
-  items.push_back(parse_scripts(p, std::move(atom)));
-}
-
 // The rows of a matrix, array, align or gather; `\label` ends an aligned row and names it,
 // elsewhere it is an ordinary (unknown) command.
 std::vector<AlignRow> read_rows(MathParser& p, std::string_view name, bool labels) {
@@ -90,7 +85,7 @@ std::vector<AlignRow> read_rows(MathParser& p, std::string_view name, bool label
       p.advance();
       end_row(math_text_of(parse_group(p)));
     } else {
-      read_item(p, items);
+      parse_item(p, items);
     }
   }
   end_cell();
@@ -145,7 +140,7 @@ MathExpr parse_cases(MathParser& p, std::string_view name) {
       p.advance();
       end_row();
     } else {
-      read_item(p, condition ? *condition : expr);
+      parse_item(p, condition ? *condition : expr);
     }
   }
   if (condition || !expr.empty()) end_row();

@@ -11,7 +11,7 @@ namespace zuv {
 MathExpr parse_math(std::string_view source) {
   math::MathParser p(source);
   // A stop token at the top level ends the expression; what follows it is not parsed.
-  return math::finish_row(math::parse_row(p));
+  return math::parse_finished_row(p);
 }
 
 namespace math {
@@ -123,9 +123,38 @@ MathList parse_row(MathParser& p) {
   for (;;) {
     p.skip_whitespace();
     if (is_row_stop(p.current())) return items;
-    MathExpr atom = parse_atom(p);
-    items.push_back(parse_scripts(p, std::move(atom)));
+    parse_item(p, items);
   }
+}
+
+MathExpr parse_finished_row(MathParser& p, size_t* count) {
+  // Most rows (groups, scripts, arguments) hold one item, which needs no list.
+  MathExpr first;
+  bool have_first = false;
+  MathList items;
+  for (;;) {
+    p.skip_whitespace();
+    if (is_row_stop(p.current())) break;
+    if (!have_first) {
+      first = parse_atom(p);
+      parse_scripts(p, first);
+      have_first = true;
+      continue;
+    }
+    if (items.empty()) {
+      items.reserve(4);
+      items.push_back(std::move(first));
+    }
+    parse_item(p, items);
+  }
+  if (count != nullptr) *count = items.empty() ? (have_first ? 1 : 0) : items.size();
+  if (!items.empty()) return MathExpr::row(std::move(items));
+  return first;  // the empty row when there is no item
+}
+
+void parse_item(MathParser& p, MathList& items) {
+  items.push_back(parse_atom(p));
+  parse_scripts(p, items.back());
 }
 
 MathExpr finish_row(MathList items) {
@@ -155,6 +184,10 @@ MathExpr parse_atom(MathParser& p) {
       return parse_command(p, name);
     }
     case K::Begin: {
+      // Rows and cells put up to five dict-form levels between an environment and its items,
+      // so an environment counts as two levels.
+      const DepthGuard rows_guard(p);
+      if (rows_guard.too_deep()) return skip_too_deep(p, SkipExtent::Row);
       const std::string_view name = p.advance().name;
       return parse_environment(p, name);
     }
@@ -203,16 +236,17 @@ void read_scripts(MathParser& p, MathOptBox& sub, MathOptBox& sup) {
   }
 }
 
-MathExpr parse_scripts(MathParser& p, MathExpr base) {
+void parse_scripts(MathParser& p, MathExpr& base) {
   MathOptBox sub, sup;
   read_scripts(p, sub, sup);
   if (sub && sup) {
-    return {MathKind::Subsuperscript,
+    base = {MathKind::Subsuperscript,
             MathSubsup{std::move(base), std::move(*sub), std::move(*sup)}};
+  } else if (sup) {
+    base = {MathKind::Superscript, MathScript{std::move(base), std::move(*sup)}};
+  } else if (sub) {
+    base = {MathKind::Subscript, MathScript{std::move(base), std::move(*sub)}};
   }
-  if (sup) return {MathKind::Superscript, MathScript{std::move(base), std::move(*sup)}};
-  if (sub) return {MathKind::Subscript, MathScript{std::move(base), std::move(*sub)}};
-  return base;
 }
 
 MathExpr parse_group(MathParser& p) {
@@ -220,14 +254,15 @@ MathExpr parse_group(MathParser& p) {
   const DepthGuard guard(p);
   if (guard.too_deep()) return skip_too_deep(p, SkipExtent::Group);
   p.advance();
-  MathList items = parse_row(p);
+  size_t count = 0;
+  MathExpr items = parse_finished_row(p, &count);
   if (p.at(K::RBrace)) {
     p.advance();
-    return finish_row(std::move(items));
+    return items;
   }
-  // The token that stopped the row belongs to the enclosing construct.
+  // The items are dropped; the token that stopped the row belongs to the enclosing construct.
   std::string raw = "{";
-  for (size_t i = 0; i < items.size(); ++i) raw += "...";
+  for (size_t i = 0; i < count; ++i) raw += "...";
   return MathExpr::error(std::move(raw), std::string(msg::kUnmatchedBrace));
 }
 

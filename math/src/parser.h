@@ -7,8 +7,9 @@
 // node in place and the parse goes on at the first token not consumed.
 //
 // Depth: every recursion passes through `parse_atom` or `parse_group` (the cycle group, row,
-// scripts, group never enters `parse_atom`), so both count their nesting. Past kMaxMathDepth the
-// construct at hand is skipped as one error node (see `skip_too_deep` in parser.cpp).
+// scripts, group never enters `parse_atom`), so both count their nesting, and an environment
+// counts twice; each counted level then adds at most three levels to the dict form. Past
+// kMaxMathDepth the construct at hand is skipped as one error node (`skip_too_deep`).
 
 #include <string>
 #include <string_view>
@@ -22,10 +23,14 @@ namespace zuv::math {
 MathList parse_row(MathParser& p);
 // No item: the empty row; one item: itself; more: a row of them.
 MathExpr finish_row(MathList items);
+// `finish_row(parse_row(p))` without a list for a single item; `count` gets the item count.
+MathExpr parse_finished_row(MathParser& p, size_t* count = nullptr);
 // One atom without its scripts.
 MathExpr parse_atom(MathParser& p);
-// `base`, or `base` wrapped with at most one superscript and one subscript.
-MathExpr parse_scripts(MathParser& p, MathExpr base);
+// Wraps `base` in place with at most one superscript and one subscript that follow.
+void parse_scripts(MathParser& p, MathExpr& base);
+// Appends one atom with its scripts.
+void parse_item(MathParser& p, MathList& items);
 // The braced group at the current token; a group adds no node of its own.
 MathExpr parse_group(MathParser& p);
 

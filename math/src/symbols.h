@@ -3,9 +3,10 @@
 // operator, a function name, a font or an accent, and two groups of further symbols that the
 // command dispatch tries first and last.
 //
-// Each table is a constant array sorted by name (checked at compile time) and searched by exact,
-// case-sensitive match; nothing is built at run time. The names of all tables are disjoint, but
-// for `text` and `mbox`, which the dispatch takes out of the fonts as text commands.
+// Each table is a constant array sorted by name (checked at compile time) and matched exactly and
+// case-sensitively; nothing is built at run time. The names of all tables are disjoint (the
+// command index in commands.cpp checks it), so the order in which the dispatch would try them
+// does not matter; `text` and `mbox` are fonts that the dispatch reads as text commands.
 
 #include <algorithm>
 #include <cstddef>
@@ -105,11 +106,18 @@ inline constexpr NameEntry<AccentKind> kAccentKinds[] = {
     {"vec", AccentKind::Vec}, {"widehat", AccentKind::WideHat},
     {"widetilde", AccentKind::WideTilde},
 };
+// Spaces and identifiers the dispatch tries before every table.
+inline constexpr NameEntry<SpaceKind> kSpaceCommands[] = {
+    {"qquad", SpaceKind::QQuad},
+    {"quad", SpaceKind::Quad},
+};
 inline constexpr NameEntry<std::string_view> kLeadingSymbols[] = {
     {"aleph", "\u2135"}, {"ell", "\u2113"}, {"emptyset", "\u2205"}, {"exists", "\u2203"},
     {"forall", "\u2200"}, {"hbar", "\u210F"}, {"infty", "\u221E"}, {"nabla", "\u2207"},
     {"partial", "\u2202"}, {"varnothing", "\u2205"},
 };
+// Symbols tried after every structural command; `{`, `}` and `|` are the names of `\{`, `\}` and
+// `\|` (after `\left` or `\right`, `\|` is the double bar instead).
 inline constexpr NameEntry<TrailingSymbol> kTrailingSymbols[] = {
     {"angle", {"\u2220", false}}, {"because", {"\u2235", false}}, {"bullet", {"\u2022", true}},
     {"checkmark", {"\u2713", false}}, {"circ", {"\u2218", true}}, {"lVert", {"\u2016", false}},
@@ -121,7 +129,6 @@ inline constexpr NameEntry<TrailingSymbol> kTrailingSymbols[] = {
     {"therefore", {"\u2234", false}}, {"top", {"\u22A4", false}}, {"triangle", {"\u25B3", false}},
     {"{", {"{", false}}, {"|", {"|", false}}, {"}", {"}", false}},
 };
-
 
 template <class V, size_t N>
 constexpr bool sorted_by_name(const NameEntry<V> (&table)[N]) {
@@ -142,33 +149,7 @@ constexpr std::optional<V> find_name(const NameEntry<V> (&table)[N], std::string
 static_assert(sorted_by_name(kGreekLetters) && sorted_by_name(kOperatorSymbols) &&
               sorted_by_name(kBigOperatorSymbols) && sorted_by_name(kFunctionNames) &&
               sorted_by_name(kFontCommands) && sorted_by_name(kAccentKinds) &&
-              sorted_by_name(kLeadingSymbols) && sorted_by_name(kTrailingSymbols));
-
-constexpr std::optional<std::string_view> greek_letter(std::string_view name) {
-  return find_name(kGreekLetters, name);
-}
-constexpr std::optional<OperatorSymbol> operator_symbol(std::string_view name) {
-  return find_name(kOperatorSymbols, name);
-}
-constexpr std::optional<std::string_view> big_operator_symbol(std::string_view name) {
-  return find_name(kBigOperatorSymbols, name);
-}
-// The name as displayed.
-constexpr std::optional<std::string_view> function_name(std::string_view name) {
-  return find_name(kFunctionNames, name);
-}
-constexpr std::optional<MathFont> font_command(std::string_view name) {
-  return find_name(kFontCommands, name);
-}
-constexpr std::optional<AccentKind> accent_kind(std::string_view name) {
-  return find_name(kAccentKinds, name);
-}
-// Identifiers tried before every table (`quad` and `qquad` are tried beside them).
-constexpr std::optional<std::string_view> leading_symbol(std::string_view name) {
-  return find_name(kLeadingSymbols, name);
-}
-constexpr std::optional<TrailingSymbol> trailing_symbol(std::string_view name) {
-  return find_name(kTrailingSymbols, name);
-}
+              sorted_by_name(kSpaceCommands) && sorted_by_name(kLeadingSymbols) &&
+              sorted_by_name(kTrailingSymbols));
 
 }  // namespace zuv::math

@@ -19,7 +19,7 @@ constexpr bool is_ascii_digit(char c) { return c >= '0' && c <= '9'; }
 // The token kind of each byte that is a token by itself; Char for every other byte.
 constexpr std::array<MathTokenKind, 256> kSingleByteKinds = [] {
   std::array<MathTokenKind, 256> t{};
-  t.fill(K::Char);
+  for (MathTokenKind& k : t) k = K::Char;
   constexpr std::string_view chars = "{}^_&~()[]|+-=<>,;:!'";
   for (size_t i = 0; i < chars.size(); ++i) {
     t[static_cast<unsigned char>(chars[i])] = static_cast<MathTokenKind>(i);

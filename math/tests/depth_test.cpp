@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "math_testing.h"
@@ -19,6 +20,26 @@ size_t count(std::string_view text, std::string_view what) {
   size_t n = 0;
   for (size_t at = text.find(what); at != std::string_view::npos; at = text.find(what, at + 1)) ++n;
   return n;
+}
+
+// Nesting of the dict form: the deepest run of unclosed brackets outside strings.
+size_t json_depth(std::string_view json) {
+  size_t depth = 0, deepest = 0;
+  bool in_string = false;
+  for (size_t i = 0; i < json.size(); ++i) {
+    const char c = json[i];
+    if (in_string) {
+      if (c == '\\') ++i;
+      if (c == '"') in_string = false;
+    } else if (c == '"') {
+      in_string = true;
+    } else if (c == '{' || c == '[') {
+      deepest = std::max(deepest, ++depth);
+    } else if (c == '}' || c == ']') {
+      --depth;
+    }
+  }
+  return deepest;
 }
 
 constexpr std::string_view kTooDeep = R"("message":"math nesting too deep")";
@@ -94,6 +115,15 @@ TEST(MathDepth, SkipsOnlyTheConstructPastTheLimit) {
   EXPECT_EQ(count(math_json(nested), "nesting"), 0u);
   const std::string matrices = repeat("\\begin{pmatrix}", 60) + repeat("\\end{pmatrix}", 60);
   EXPECT_EQ(count(math_json(matrices), "nesting"), 0u);
+}
+
+// Readers of the dict form rely on each counted level adding at most three levels to it.
+TEST(MathDepth, DictFormStaysWithinThreeLevelsPerCountedLevel) {
+  for (std::string_view open : {"\\begin{align} a b &", "\\begin{cases} a & b c ",
+                                "\\begin{matrix} a b & ", "{a x^{", "\\sqrt[a b"}) {
+    const std::string json = math_json(repeat(open, 300));
+    EXPECT_LE(json_depth(json), 3 * kMaxMathDepth + 3) << open;
+  }
 }
 
 }  // namespace
