@@ -1,9 +1,12 @@
 // Throughput of the math parser: MB/s of math source, median of several runs.
 //
-//   math_bench [--runs N] [--files-only] FILE...   each FILE holds expressions separated by NUL
+//   math_bench [--runs N] [--files-only] FILE...
 //
-// After the files (unless --files-only) it times hostile nesting (each construct 100,000 levels deep) and one
-// construct at growing depths, whose flat figures show that the parse stays linear.
+// Each FILE holds expressions separated by NUL bytes.
+//
+// After the files (unless --files-only) it times hostile nesting (each construct 100,000 levels
+// deep) and one construct at growing depths, whose flat figures show that the parse stays
+// linear.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>

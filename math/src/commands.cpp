@@ -320,7 +320,8 @@ MathExpr parse_command(MathParser& p, std::string_view name) {
         return MathExpr::text_kind(MathKind::Text, p.read_braced_raw().value_or(std::string()));
       }
       MathExpr body = parse_group(p);
-      return {MathKind::FontOverride, MathFontOverride{kFontCommands[e->index].value, std::move(body)}};
+      const MathFont font = kFontCommands[e->index].value;
+      return {MathKind::FontOverride, MathFontOverride{font, std::move(body)}};
     }
     case CommandClass::Accent: {
       MathExpr body = parse_group(p);

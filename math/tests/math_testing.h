@@ -41,7 +41,8 @@ struct MathCase {
 template <size_t N>
 void expect_math_cases(const MathCase (&cases)[N]) {
   for (const MathCase& c : cases) {
-    EXPECT_EQ(math_json(c.source), compact_json(expand_math_json(c.json))) << "source: " << c.source;
+    EXPECT_EQ(math_json(c.source), compact_json(expand_math_json(c.json)))
+        << "source: " << c.source;
   }
 }
 

@@ -50,7 +50,8 @@ TEST(MathTokenizer, Tokens) {
        "Eof22-22"},
       {"12.5", "Digit(1)0-1 Digit(2)1-2 Dot2-3 Digit(5)3-4 Eof4-4"},
       {"x2", "Char(x)0-1 Digit(2)1-2 Eof2-2"},
-      {std::string_view("a\0b", 3), std::string("Char(a)0-1 Char(") + '\0' + ")1-2 Char(b)2-3 Eof3-3"},
+      {std::string_view("a\0b", 3),
+       std::string("Char(a)0-1 Char(") + '\0' + ")1-2 Char(b)2-3 Eof3-3"},
       {"*/?@\"#$%`", "Char(*)0-1 Char(/)1-2 Char(?)2-3 Char(@)3-4 Char(\")4-5 Char(#)5-6 "
                      "Char($)6-7 Char(%)7-8 Char(`)8-9 Eof9-9"},
       {"\u00e9\u2211", "Char(\u00e9)0-2 Char(\u2211)2-5 Eof5-5"},

@@ -173,7 +173,9 @@ struct JsonMember {
 };
 
 inline JsonValue::JsonValue(Storage s) : v_(std::move(s)) {}
-inline JsonValue JsonValue::make_bool(bool b) { return JsonValue(Storage(std::in_place_index<1>, b)); }
+inline JsonValue JsonValue::make_bool(bool b) {
+  return JsonValue(Storage(std::in_place_index<1>, b));
+}
 inline JsonValue JsonValue::make_u64(uint64_t u) {
   return JsonValue(Storage(std::in_place_index<2>, u));
 }
