@@ -38,6 +38,12 @@ TEST(MathEnvironments, Matrices) {
       {"{\\begin{matrix} a } b", R"({"children":[{"delimiters":"plain","rows":[[@a]],
                                  "type":"matrix"},@b],"type":"row"})"},
       {"\\begin{matrix} a & b", R"({"delimiters":"plain","rows":[[@a,@b]],"type":"matrix"})"},
+      // A fence cannot span cells: its body stops at `&`, and `\right` in a cell has no `\left`.
+      {"\\begin{matrix} \\left( a & b \\right) \\end{matrix}",
+       R"j({"delimiters":"plain","rows":[[{"message":"\\left without matching \\right",
+           "raw":"\\left(","type":"error"},{"children":[@b,{"message":
+           "\\right without matching \\left","raw":"\\right","type":"error"},{"kind":"postfix",
+           "symbol":")","type":"operator"}],"type":"row"}]],"type":"matrix"})j"},
       {"\\begin{matrix} \\begin{matrix} a \\end{matrix} \\end{matrix} b",
        R"({"children":[{"delimiters":"plain","rows":[[{"delimiters":"plain","rows":[[@a]],
            "type":"matrix"}]],"type":"matrix"},@b],"type":"row"})"},
