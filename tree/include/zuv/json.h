@@ -123,24 +123,22 @@ class JsonValue {
  public:
   enum class Kind : uint8_t { Null, Bool, Unsigned, Signed, Float, String, Array, Object };
 
+  // The factories are defined below JsonMember: clang instantiates the storage's destructor
+  // where their bodies stand, and that needs the members of an object complete.
   JsonValue() = default;  // null
-  static JsonValue make_bool(bool b) { return JsonValue(Storage(std::in_place_index<1>, b)); }
-  static JsonValue make_u64(uint64_t u) { return JsonValue(Storage(std::in_place_index<2>, u)); }
+  static JsonValue make_bool(bool b);
+  static JsonValue make_u64(uint64_t u);
   // A non-negative value is held unsigned: the signed form holds negative values only.
   static JsonValue make_i64(int64_t i);
   // A float that is not finite has no JSON form and becomes null.
   static JsonValue make_f64(double f);
-  static JsonValue make_string(std::string s) {
-    return JsonValue(Storage(std::in_place_index<5>, std::move(s)));
-  }
-  static JsonValue make_string(std::string_view s) { return make_string(std::string(s)); }
-  static JsonValue make_string(const char* s) { return make_string(std::string(s)); }
-  static JsonValue make_array(JsonArray a = {}) {
-    return JsonValue(Storage(std::in_place_index<6>, std::move(a)));
-  }
-  static JsonValue make_object(JsonObject o = {}) {
-    return JsonValue(Storage(std::in_place_index<7>, std::move(o)));
-  }
+  static JsonValue make_string(std::string s);
+  static JsonValue make_string(std::string_view s);
+  static JsonValue make_string(const char* s);
+  static JsonValue make_array();
+  static JsonValue make_array(JsonArray a);
+  static JsonValue make_object();
+  static JsonValue make_object(JsonObject o);
 
   Kind kind() const { return static_cast<Kind>(v_.index()); }
   bool is_null() const { return kind() == Kind::Null; }
@@ -172,7 +170,7 @@ class JsonValue {
  private:
   using Storage = std::variant<std::monostate, bool, uint64_t, int64_t, double, std::string,
                                JsonArray, JsonObject>;
-  explicit JsonValue(Storage s) : v_(std::move(s)) {}
+  explicit JsonValue(Storage s);
   Storage v_;
 };
 
@@ -187,6 +185,26 @@ inline JsonObject::JsonObject(JsonObject&&) noexcept = default;
 inline JsonObject& JsonObject::operator=(const JsonObject&) = default;
 inline JsonObject& JsonObject::operator=(JsonObject&&) noexcept = default;
 inline JsonObject::~JsonObject() = default;
+inline JsonValue::JsonValue(Storage s) : v_(std::move(s)) {}
+inline JsonValue JsonValue::make_bool(bool b) {
+  return JsonValue(Storage(std::in_place_index<1>, b));
+}
+inline JsonValue JsonValue::make_u64(uint64_t u) {
+  return JsonValue(Storage(std::in_place_index<2>, u));
+}
+inline JsonValue JsonValue::make_string(std::string s) {
+  return JsonValue(Storage(std::in_place_index<5>, std::move(s)));
+}
+inline JsonValue JsonValue::make_string(std::string_view s) { return make_string(std::string(s)); }
+inline JsonValue JsonValue::make_string(const char* s) { return make_string(std::string(s)); }
+inline JsonValue JsonValue::make_array() { return make_array(JsonArray()); }
+inline JsonValue JsonValue::make_array(JsonArray a) {
+  return JsonValue(Storage(std::in_place_index<6>, std::move(a)));
+}
+inline JsonValue JsonValue::make_object() { return make_object(JsonObject()); }
+inline JsonValue JsonValue::make_object(JsonObject o) {
+  return JsonValue(Storage(std::in_place_index<7>, std::move(o)));
+}
 
 // A JSON number in one of its three forms; the number of an attribute value.
 class JsonNumber {

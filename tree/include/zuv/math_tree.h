@@ -295,11 +295,15 @@ constexpr size_t math_payload_of(MathKind k) {
   return 0;
 }
 
+// The member functions that build or destroy a payload are defined below CaseRow and AlignRow:
+// clang instantiates the payload's destructor where such a body stands, and that needs both
+// complete.
 struct MathExpr {
   MathKind kind = MathKind::Row;
-  MathPayload payload = MathRow{};
+  MathPayload payload;
 
-  MathExpr() = default;
+  // The empty row.
+  MathExpr();
   // The payload must be the record the kind carries (checked in debug builds).
   template <class P>
   MathExpr(MathKind k, P p);
@@ -310,17 +314,13 @@ struct MathExpr {
   const P& as() const { return std::get<P>(payload); }
 
   // Shorthands for the leaf kinds the parser builds most.
-  static MathExpr text_kind(MathKind k, std::string value) { return {k, MathText{std::move(value)}}; }
-  static MathExpr ident(std::string value) { return text_kind(MathKind::Ident, std::move(value)); }
-  static MathExpr number(std::string value) { return text_kind(MathKind::Number, std::move(value)); }
-  static MathExpr op(std::string symbol, OperatorKind kind) {
-    return {MathKind::Operator, MathOperator{std::move(symbol), kind}};
-  }
-  static MathExpr row(MathList children) { return {MathKind::Row, MathRow{std::move(children)}}; }
-  static MathExpr space(SpaceKind k) { return {MathKind::Space, MathSpace{k, {}}}; }
-  static MathExpr error(std::string raw, std::string message) {
-    return {MathKind::Error, MathError{std::move(raw), std::move(message)}};
-  }
+  static MathExpr text_kind(MathKind k, std::string value);
+  static MathExpr ident(std::string value);
+  static MathExpr number(std::string value);
+  static MathExpr op(std::string symbol, OperatorKind kind);
+  static MathExpr row(MathList children);
+  static MathExpr space(SpaceKind k);
+  static MathExpr error(std::string raw, std::string message);
 
   bool operator==(const MathExpr&) const = default;
 };
@@ -354,6 +354,27 @@ inline MathAlign::~MathAlign() = default;
 inline bool MathCases::operator==(const MathCases& o) const { return rows == o.rows; }
 inline bool MathAlign::operator==(const MathAlign& o) const {
   return rows == o.rows && numbered == o.numbered;
+}
+
+inline MathExpr::MathExpr() : payload(MathRow{}) {}
+inline MathExpr MathExpr::text_kind(MathKind k, std::string value) {
+  return {k, MathText{std::move(value)}};
+}
+inline MathExpr MathExpr::ident(std::string value) {
+  return text_kind(MathKind::Ident, std::move(value));
+}
+inline MathExpr MathExpr::number(std::string value) {
+  return text_kind(MathKind::Number, std::move(value));
+}
+inline MathExpr MathExpr::op(std::string symbol, OperatorKind kind) {
+  return {MathKind::Operator, MathOperator{std::move(symbol), kind}};
+}
+inline MathExpr MathExpr::row(MathList children) {
+  return {MathKind::Row, MathRow{std::move(children)}};
+}
+inline MathExpr MathExpr::space(SpaceKind k) { return {MathKind::Space, MathSpace{k, {}}}; }
+inline MathExpr MathExpr::error(std::string raw, std::string message) {
+  return {MathKind::Error, MathError{std::move(raw), std::move(message)}};
 }
 
 template <class P>
