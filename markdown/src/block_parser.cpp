@@ -107,7 +107,8 @@ void surgerize_tight_list(Tree& tree, NodeIndex list_ix) {
 }
 
 // A paragraph left pending as a possible title ends the list, which then ends before it.
-void fixup_end_of_definition_list(Tree& tree, NodeIndex list_ix) {
+// Returns the enclosing node that this closes as well, or 0.
+NodeIndex fixup_end_of_definition_list(Tree& tree, NodeIndex list_ix) {
   NodeIndex previous = 0;
   for (NodeIndex ix = tree[list_ix].child; ix != 0;) {
     Item& item = tree[ix].item;
@@ -120,7 +121,7 @@ void fixup_end_of_definition_list(Tree& tree, NodeIndex list_ix) {
     if (item.kind == ItemKind::MaybeDefinitionListTitle) item.kind = ItemKind::Paragraph;
     break;
   }
-  if (previous != 0) tree.truncate_to_parent(previous);
+  return previous != 0 ? tree.truncate_to_parent(previous) : 0;
 }
 
 bool scan_paragraph_interrupt_no_table(std::string_view s, bool current_container,
@@ -211,7 +212,7 @@ class BlockParser {
   std::string_view unescaped(std::string_view raw);
 
   Item& item(NodeIndex ix) { return tree_[ix].item; }
-  std::string_view from(std::size_t ix) const { return text_.substr(ix); }
+  std::string_view from(std::size_t ix) const { return tail(text_, ix); }
   bool continues_all(LineStart& line) { return scan_containers(tree_, line) == tree_.spine_len(); }
 
   std::string_view text_;
@@ -220,6 +221,13 @@ class BlockParser {
   std::optional<std::size_t> begin_list_item_;  // set while a list item's first line was blank
   bool last_line_blank_ = false;
   std::optional<Item> next_paragraph_task_;  // a task marker for the paragraph that follows
+  // A task marker followed by anything but a paragraph stays in its item, in front.
+  void flush_pending_task() {
+    if (next_paragraph_task_) {
+      tree_.append(*next_paragraph_task_);
+      next_paragraph_task_.reset();
+    }
+  }
   std::size_t missing_empty_cells_ = 0;  // padding cells added to the current table
   bool table_capped_ = false;            // the padding reached its limit
   std::vector<Alignment> columns_;
@@ -253,6 +261,7 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
     container_start = start_ix + line.bytes_scanned();
     if (auto marker = line.scan_list_marker(outer_indent)) {
       std::size_t after_marker = start_ix + line.bytes_scanned();
+      flush_pending_task();
       continue_list(container_start - outer_indent, marker->ch, marker->start);
       Item li = make_item(container_start - outer_indent, after_marker, ItemKind::ListItem);
       li.count = static_cast<std::uint32_t>(marker->indent);
@@ -310,6 +319,7 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
       }
     }
     if (line.scan_blockquote_marker()) {
+      flush_pending_task();
       finish_list(start_ix);
       tree_.append(make_item(container_start, 0, ItemKind::BlockQuote));
       tree_.push();
@@ -345,6 +355,7 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
   std::size_t remaining_space = line.remaining_space();
   std::size_t indent = line.scan_space_upto(4);
   if (indent == 4) {
+    flush_pending_task();
     finish_list(start_ix);
     return parse_indented_code_block(start_ix + line.bytes_scanned(), line.remaining_space());
   }
@@ -352,30 +363,36 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
 
   if (text_[ix] == '<') {
     if (const char* end_tag = html_block_end_tag(from(ix + 1))) {
+      flush_pending_task();
       finish_list(start_ix);
       return parse_html_block(ix, end_tag, remaining_space, indent);
     }
     if (starts_html_block_type_6(from(ix + 1)) || scan_html_type_7(from(ix))) {
+      flush_pending_task();
       finish_list(start_ix);
       return parse_html_block(ix, nullptr, remaining_space, indent);
     }
   }
   if (HruleScan hr = scan_hrule(from(ix)); hr.found) {
+    flush_pending_task();
     finish_list(start_ix);
     tree_.append(make_item(ix, ix + hr.n, ItemKind::Rule));
     return ix + hr.n;
   }
   if (auto level = scan_atx_heading(from(ix))) {
+    flush_pending_task();
     finish_list(start_ix);
     return parse_atx_heading(ix, *level);
   }
   if (auto fence = scan_code_fence(from(ix))) {
+    flush_pending_task();
     finish_list(start_ix);
     return parse_fenced_code_block(ix, indent, fence->second, fence->first);
   }
 
   // Link reference definitions, one after another; they continue lazily like a paragraph.
   while (auto refdef = parse_refdef_total(start_ix + line.bytes_scanned())) {
+    flush_pending_task();
     st_.refdefs.try_emplace(label_key(refdef->label), refdef->def);
     std::size_t end = start_ix + line.bytes_scanned() + refdef->bytes;
     auto nl = scan_blank_line(from(end));
@@ -619,7 +636,8 @@ LineResult BlockParser::parse_line(std::size_t start, TableMode mode) {
         std::size_t trailing = scan_rev_while(text.substr(0, ix), is_ascii_whitespace_no_nl);
         if (trailing >= 2) {
           flush_text(ix - trailing);
-          return {end_ix, make_item(ix - trailing, end_ix, ItemKind::HardBreak)};
+          // The white space may reach back before the line (a blank line taken lazily).
+          return {end_ix, make_item(std::max(ix - trailing, start), end_ix, ItemKind::HardBreak)};
         }
         flush_text(ix - trailing);
         return {end_ix, make_item(ix, end_ix, ItemKind::SoftBreak)};
@@ -880,16 +898,24 @@ std::size_t BlockParser::parse_fenced_code_block(std::size_t start_ix, std::size
 void BlockParser::pop(std::size_t ix) {
   NodeIndex cur = tree_.pop();
   if (cur == 0) return;
-  Item& it = item(cur);
-  it.end = ix;
-  if (it.kind == ItemKind::DefinitionList) {
-    fixup_end_of_definition_list(tree_, cur);
+  item(cur).end = ix;
+  NodeIndex closed = 0;
+  if (item(cur).kind == ItemKind::DefinitionList) {
+    closed = fixup_end_of_definition_list(tree_, cur);
     begin_list_item_.reset();
   }
-  if (is_list_like(it.kind) && it.flag) {
+  if (is_list_like(item(cur).kind) && item(cur).flag) {
     surgerize_tight_list(tree_, cur);
     begin_list_item_.reset();
   }
+  // A container ends with its content even where tab stops put the closing position earlier,
+  // and a container closed along with a definition list ends with it.
+  NodeIndex last = tree_[cur].child;
+  if (last != 0) {
+    while (tree_[last].next != 0) last = tree_[last].next;
+    item(cur).end = std::max(item(cur).end, item(last).end);
+  }
+  if (closed != 0) item(closed).end = item(cur).end;
 }
 
 void BlockParser::finish_list(std::size_t ix) {
@@ -999,6 +1025,7 @@ std::optional<std::size_t> BlockParser::parse_footnote(std::size_t start) {
   std::size_t i = label->length + 2;
   if (scan_ch(s.substr(i), ':') == 0) return std::nullopt;
   ++i;
+  flush_pending_task();
   finish_list(start);
   if (NodeIndex up = tree_.peek_up(); up != 0 && item(up).kind == ItemKind::FootnoteDefinition) {
     pop(start);  // a definition ends the previous one

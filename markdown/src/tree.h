@@ -161,8 +161,9 @@ class Tree {
     return cur_;
   }
 
-  // Moves the siblings after `child` up to follow the current node of the parent level.
-  void truncate_to_parent(NodeIndex child) {
+  // Moves the siblings after `child` up to follow the current node of the parent level. When
+  // there are none, the parent level is closed too: returns the node closed that way, or 0.
+  NodeIndex truncate_to_parent(NodeIndex child) {
     NodeIndex next = nodes_[child].next;
     nodes_[child].next = 0;
     if (cur_ != 0) {
@@ -172,9 +173,9 @@ class Tree {
     }
     if (next != 0) {
       cur_ = next;
-    } else {
-      pop();
+      return 0;
     }
+    return pop();
   }
 
   // Appends text, extending the current Text item when it ends where this text starts.
