@@ -31,6 +31,22 @@ struct LineResult {
 
 bool is_list_like(ItemKind k) { return k == ItemKind::List || k == ItemKind::DefinitionList; }
 
+// Blocks that hold other blocks.
+bool is_container(ItemKind k) {
+  switch (k) {
+    case ItemKind::List:
+    case ItemKind::ListItem:
+    case ItemKind::BlockQuote:
+    case ItemKind::FootnoteDefinition:
+    case ItemKind::DefinitionList:
+    case ItemKind::DefinitionListTitle:
+    case ItemKind::DefinitionListDefinition:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // Delimiter flanking, with the previous character looked up no further back than the start of
 // the line's content (`line`). `ix` is relative to `line`; `rest` is the text from the run on.
 bool delim_run_can_open(std::string_view line, std::string_view rest, std::size_t run_len,
@@ -155,10 +171,13 @@ bool scan_paragraph_interrupt_no_table(std::string_view s, bool current_containe
 
 class BlockParser {
  public:
-  BlockParser(std::string_view text, ParseState& state)
-      : text_(text), tree_(std::max<std::size_t>(128, text.size() / 8)), st_(state) {}
+  BlockParser(std::string_view text, ParseState& state, Tree& tree)
+      : text_(text),
+        tree_(tree),
+        st_(state),
+        autocompleted_cells_budget_(std::max(kMinAutocompletedCells, text.size())) {}
 
-  Tree run() {
+  void run() {
     std::size_t ix = 0;
     while (ix < text_.size()) {
       std::size_t next = parse_block(ix);
@@ -166,7 +185,6 @@ class BlockParser {
       ix = next;
     }
     while (tree_.spine_len() > 0) pop(ix);
-    return std::move(tree_);
   }
 
  private:
@@ -216,7 +234,7 @@ class BlockParser {
   bool continues_all(LineStart& line) { return scan_containers(tree_, line) == tree_.spine_len(); }
 
   std::string_view text_;
-  Tree tree_;
+  Tree& tree_;
   ParseState& st_;
   std::optional<std::size_t> begin_list_item_;  // set while a list item's first line was blank
   bool last_line_blank_ = false;
@@ -228,7 +246,8 @@ class BlockParser {
       next_paragraph_task_.reset();
     }
   }
-  std::size_t missing_empty_cells_ = 0;  // padding cells added to the current table
+  std::size_t missing_empty_cells_ = 0;  // padding cells added to tables so far
+  const std::size_t autocompleted_cells_budget_;
   bool table_capped_ = false;            // the padding reached its limit
   std::vector<Alignment> columns_;
   std::string scratch_;
@@ -418,7 +437,6 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
 
 std::optional<std::size_t> BlockParser::parse_table(std::size_t cols, std::size_t head_start,
                                                     std::size_t body_start) {
-  missing_empty_cells_ = 0;
   table_capped_ = false;
   auto head = parse_table_row_inner(head_start, cols);
   if (!head) return std::nullopt;
@@ -463,7 +481,7 @@ std::optional<std::pair<std::size_t, NodeIndex>> BlockParser::parse_table_row_in
   }
   // Short rows are padded with empty cells, as many as the head has.
   for (; cells < row_cells; ++cells) {
-    if (missing_empty_cells_ >= kMaxAutocompletedCells) {
+    if (missing_empty_cells_ >= autocompleted_cells_budget_) {
       table_capped_ = true;  // this row stays short and ends the table
       break;
     }
@@ -909,8 +927,9 @@ void BlockParser::pop(std::size_t ix) {
     begin_list_item_.reset();
   }
   // A container ends with its content even where tab stops put the closing position earlier,
-  // and a container closed along with a definition list ends with it.
-  NodeIndex last = tree_[cur].child;
+  // and a container closed along with a definition list ends with it. (Leaf blocks end after
+  // their content by construction.)
+  NodeIndex last = is_container(item(cur).kind) ? tree_[cur].child : 0;
   if (last != 0) {
     while (tree_[last].next != 0) last = tree_[last].next;
     item(cur).end = std::max(item(cur).end, item(last).end);
@@ -1197,8 +1216,8 @@ bool BlockParser::scan_paragraph_interrupt(std::string_view s, bool current_cont
 
 }  // namespace
 
-Tree parse_blocks(std::string_view text, ParseState& state) {
-  return BlockParser(text, state).run();
+void parse_blocks(std::string_view text, ParseState& state, Tree& tree) {
+  BlockParser(text, state, tree).run();
 }
 
 }  // namespace zuv::markdown

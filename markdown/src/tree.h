@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace zuv::markdown {
@@ -84,10 +85,19 @@ struct Node {
 
 class Tree {
  public:
-  explicit Tree(std::size_t capacity) {
+  // Builds in the given buffers (empty, or left over from an earlier parse to reuse their
+  // capacity), reserving room for about `capacity` nodes.
+  Tree(std::vector<Node> nodes, std::vector<NodeIndex> spine, std::size_t capacity)
+      : nodes_(std::move(nodes)), spine_(std::move(spine)) {
+    nodes_.clear();
+    spine_.clear();
     nodes_.reserve(capacity);
     nodes_.emplace_back();
   }
+
+  // Hands the buffers back for reuse.
+  std::vector<Node> take_nodes() { return std::move(nodes_); }
+  std::vector<NodeIndex> take_spine() { return std::move(spine_); }
 
   Node& operator[](NodeIndex ix) { return nodes_[ix]; }
   const Node& operator[](NodeIndex ix) const { return nodes_[ix]; }

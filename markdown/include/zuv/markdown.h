@@ -185,6 +185,10 @@ class Events {
 // Parses `markdown` into its events. Never fails.
 Events parse_events(std::string_view markdown);
 
+// The same into `out`, replacing what it held and reusing its memory: parsing many texts with
+// one Events object avoids allocating (and faulting in) fresh buffers for each.
+void parse_events(std::string_view markdown, Events& out);
+
 // Names as in the serialised form: "start", "footnote_reference"; "Paragraph"; "inline";
 // "left".
 std::string_view name_of(EventKind kind);
