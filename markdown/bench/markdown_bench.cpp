@@ -1,7 +1,7 @@
 // Throughput of the Markdown engine alone: events produced, nothing printed.
 //
 //   markdown_bench [--runs N] FILE...        each file
-//   markdown_bench [--runs N] --pathological [SIZE]   each hostile input at SIZE bytes
+//   markdown_bench [--runs N] --pathological [SIZE] [--only NAME]   hostile inputs at SIZE bytes
 //
 // Prints one line per input: name, size, events, median MB/s over the runs (1 MB = 10^6 bytes)
 // with a fresh Events per parse, and the same when one Events is reused for every parse.
@@ -43,9 +43,11 @@ double median_mb_per_s(const std::string& input, int runs, bool reuse, std::size
   return static_cast<double>(input.size()) / 1e6 / seconds[seconds.size() / 2];
 }
 
+bool g_reused_only = false;
+
 void report(const std::string& name, const std::string& input, int runs) {
   std::size_t events = 0;
-  double fresh = median_mb_per_s(input, runs, false, events);
+  double fresh = g_reused_only ? 0.0 : median_mb_per_s(input, runs, false, events);
   double reused = median_mb_per_s(input, runs, true, events);
   std::printf("%-36s %10zu %9zu %9.1f %9.1f\n", name.c_str(), input.size(), events, fresh, reused);
   std::fflush(stdout);
@@ -61,11 +63,16 @@ int main(int argc, char** argv) {
   int runs = 7;
   std::vector<std::string> files;
   bool pathological = false;
+  std::string only;
   std::size_t size = 1000 * 1000;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--runs" && i + 1 < argc) {
       runs = std::atoi(argv[++i]);
+    } else if (arg == "--reused-only") {
+      g_reused_only = true;
+    } else if (arg == "--only" && i + 1 < argc) {
+      only = argv[++i];
     } else if (arg == "--pathological") {
       pathological = true;
       if (i + 1 < argc && argv[i + 1][0] != '-') size = std::strtoul(argv[++i], nullptr, 10);
@@ -85,7 +92,9 @@ int main(int argc, char** argv) {
     report(name, input, runs);
   }
   if (pathological) {
-    for (const auto& c : zuv::markdown::testing::pathological_cases()) report(c.name, c.make(size), runs);
+    for (const auto& c : zuv::markdown::testing::pathological_cases()) {
+      if (only.empty() || only == c.name) report(c.name, c.make(size), runs);
+    }
   }
   return 0;
 }

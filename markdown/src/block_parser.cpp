@@ -140,6 +140,12 @@ NodeIndex fixup_end_of_definition_list(Tree& tree, NodeIndex list_ix) {
   return previous != 0 ? tree.truncate_to_parent(previous) : 0;
 }
 
+// A line starting with a letter (or any non-ASCII byte) neither interrupts a paragraph nor
+// underlines a heading: the common case, decided without trying every block start.
+bool starts_plain_line(std::string_view s) {
+  return !s.empty() && (is_ascii_alpha(byte_at(s, 0)) || byte_at(s, 0) >= 0x80);
+}
+
 bool scan_paragraph_interrupt_no_table(std::string_view s, bool current_container,
                                        const Tree& tree) {
   if (scan_eol(s) || scan_hrule(s).found || scan_atx_heading(s) || scan_code_fence(s) ||
@@ -278,11 +284,15 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
       continue;
     }
     container_start = start_ix + line.bytes_scanned();
+    // Where the marker's indentation starts. Counting back its columns from the marker goes
+    // too far when a tab was partly consumed by the container before.
+    const std::size_t marker_start =
+        std::max(container_start - outer_indent, start_ix + save.bytes_scanned());
     if (auto marker = line.scan_list_marker(outer_indent)) {
       std::size_t after_marker = start_ix + line.bytes_scanned();
       flush_pending_task();
-      continue_list(container_start - outer_indent, marker->ch, marker->start);
-      Item li = make_item(container_start - outer_indent, after_marker, ItemKind::ListItem);
+      continue_list(marker_start, marker->ch, marker->start);
+      Item li = make_item(marker_start, after_marker, ItemKind::ListItem);
       li.count = static_cast<std::uint32_t>(marker->indent);
       tree_.append(li);
       tree_.push();
@@ -320,7 +330,7 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
           prior.kind = ItemKind::DefinitionListTitle;
         }
         std::size_t after_marker = start_ix + line.bytes_scanned();
-        Item def = make_item(container_start - outer_indent, after_marker,
+        Item def = make_item(marker_start, after_marker,
                              ItemKind::DefinitionListDefinition);
         def.count = static_cast<std::uint32_t>(*indent);
         tree_.append(def);
@@ -547,7 +557,7 @@ std::size_t BlockParser::parse_paragraph(std::size_t start_ix) {
     auto keep_trailing_backslash = [&] {
       if (trailing_backslash) tree_.append_text(*trailing_backslash, *trailing_backslash + 1, false);
     };
-    if (!line.scan_space(4)) {
+    if (!line.scan_space(4) && !starts_plain_line(from(ix + line.bytes_scanned()))) {
       std::size_t ix_new = ix + line.bytes_scanned();
       if (current_container) {
         if (auto setext = parse_setext_heading(ix_new, node, trailing_backslash.has_value())) {
