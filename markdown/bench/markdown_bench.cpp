@@ -1,7 +1,10 @@
 // Throughput of the Markdown engine alone: events produced, nothing printed.
 //
-//   markdown_bench [--runs N] FILE...        each file
-//   markdown_bench [--runs N] --pathological [SIZE] [--only NAME]   hostile inputs at SIZE bytes
+//   markdown_bench [--runs N] [--reused-only] FILE...
+//   markdown_bench [--runs N] [--reused-only] --pathological [SIZE] [--only NAME]
+//
+// FILE...: each file; --pathological: each hostile input of tests/pathological.cpp built at
+// SIZE bytes (default 10^6), or only the one named.
 //
 // Prints one line per input: name, size, events, median MB/s over the runs (1 MB = 10^6 bytes)
 // with a fresh Events per parse, and the same when one Events is reused for every parse.
