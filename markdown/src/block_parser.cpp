@@ -140,8 +140,9 @@ NodeIndex fixup_end_of_definition_list(Tree& tree, NodeIndex list_ix) {
   return previous != 0 ? tree.truncate_to_parent(previous) : 0;
 }
 
-// A line starting with a letter (or any non-ASCII byte) neither interrupts a paragraph nor
-// underlines a heading: the common case, decided without trying every block start.
+// A line starting with a letter (or any non-ASCII byte) opens no container, starts no block
+// but a paragraph, neither interrupts a paragraph nor underlines a heading: the common case,
+// decided without trying every block start.
 bool starts_plain_line(std::string_view s) {
   return !s.empty() && (is_ascii_alpha(byte_at(s, 0)) || byte_at(s, 0) >= 0x80);
 }
@@ -273,7 +274,7 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
   for (;;) {
     LineStart save = line;
     std::size_t outer_indent = line.scan_space_upto(4);
-    if (outer_indent >= 4) {
+    if (outer_indent >= 4 || starts_plain_line(from(start_ix + line.bytes_scanned()))) {
       line = save;
       break;
     }
@@ -390,6 +391,7 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
   }
   ix = start_ix + line.bytes_scanned();
 
+  if (starts_plain_line(from(ix))) return parse_paragraph(ix);
   if (text_[ix] == '<') {
     if (const char* end_tag = html_block_end_tag(from(ix + 1))) {
       flush_pending_task();

@@ -169,12 +169,12 @@ void InlineParser::resolve_code_html_links() {
   NodeIndex prev = 0;
   // Inline constructs end with the parent, or before a block that follows them in a tight
   // list item (whose chain mixes runs of inlines and blocks).
-  const Item& parent = tree_[tree_.peek_up()].item;
-  const std::size_t parent_end = parent.end;
+  const std::size_t parent_end = tree_[tree_.peek_up()].item.end;
+  const ItemKind parent_kind = tree_[tree_.peek_up()].item.kind;
   // Only the items of tight lists hold inlines and blocks side by side.
-  const bool mixed = parent.kind == ItemKind::ListItem ||
-                     parent.kind == ItemKind::DefinitionListTitle ||
-                     parent.kind == ItemKind::DefinitionListDefinition;
+  const bool mixed = parent_kind == ItemKind::ListItem ||
+                     parent_kind == ItemKind::DefinitionListTitle ||
+                     parent_kind == ItemKind::DefinitionListDefinition;
   auto set_run_end = [&](NodeIndex from) {
     std::size_t end = parent_end;
     for (NodeIndex n = mixed ? from : 0; n != 0; n = tree_[n].next) {
