@@ -38,7 +38,6 @@ Events::Events() : storage_(std::make_unique<Storage>()) {}
 Events::~Events() = default;
 Events::Events(Events&&) noexcept = default;
 Events& Events::operator=(Events&&) noexcept = default;
-Events::Storage& Events::storage() { return *storage_; }
 
 namespace {
 
@@ -211,7 +210,7 @@ void parse_events(std::string_view markdown, Events& out) {
   out.links.clear();
   out.tables.clear();
   out.alignments.clear();
-  Events::Storage& storage = out.storage();
+  Events::Storage& storage = *out.storage_;
   storage.reset();
   ParseState st(storage);
   // About one node per four bytes; pathological texts grow the buffer further.

@@ -24,7 +24,7 @@ template <typename R, typename... Args>
 class FunctionRef<R(Args...)> {
  public:
   template <typename F, typename = std::enable_if_t<!std::is_same_v<std::decay_t<F>, FunctionRef>>>
-  FunctionRef(F&& f)  // NOLINT(google-explicit-constructor): passed like a lambda
+  FunctionRef(F&& f)  // implicit: passed where a lambda is
       : object_(const_cast<void*>(static_cast<const void*>(&f))),
         call_([](void* o, Args... args) -> R {
           return (*static_cast<std::remove_reference_t<F>*>(o))(std::forward<Args>(args)...);

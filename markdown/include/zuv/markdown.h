@@ -178,11 +178,10 @@ class Events {
     return std::span<const Alignment>(alignments).subspan(t.begin, t.count);
   }
 
-  // Storage for decoded texts, filled while parsing.
-  struct Storage;
-  Storage& storage();
+  struct Storage;  // the decoded texts, and buffers kept for the next parse
 
  private:
+  friend void parse_events(std::string_view markdown, Events& out);
   std::unique_ptr<Storage> storage_;
 };
 
