@@ -12,8 +12,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -85,12 +83,15 @@ int main(int argc, char** argv) {
   }
   header();
   for (const std::string& path : files) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
       std::fprintf(stderr, "cannot read %s\n", path.c_str());
       return 1;
     }
-    std::string input((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string input;
+    char buf[1 << 16];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) input.append(buf, n);
+    std::fclose(f);
     std::string name = path.substr(path.find_last_of('/') + 1);
     report(name, input, runs);
   }

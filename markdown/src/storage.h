@@ -29,4 +29,8 @@ struct Events::Storage {
   std::size_t free_size_ = 0;
 };
 
+// Asks the system to back a large buffer with huge pages before it is first written: one
+// fault per 2 MiB instead of one per 4 KiB, which dominates the cost of event-dense texts.
+void prefer_huge_pages(void* data, std::size_t bytes);
+
 }  // namespace zuv::markdown

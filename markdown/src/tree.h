@@ -91,7 +91,7 @@ class Tree {
       : nodes_(std::move(nodes)), spine_(std::move(spine)) {
     nodes_.clear();
     spine_.clear();
-    nodes_.reserve(capacity);
+    if (nodes_.capacity() < capacity) reserve(capacity);
     nodes_.emplace_back();
   }
 
@@ -120,6 +120,7 @@ class Tree {
 
   NodeIndex create_node(const Item& item) {
     NodeIndex ix = static_cast<NodeIndex>(nodes_.size());
+    if (nodes_.size() == nodes_.capacity()) grow();
     nodes_.push_back(Node{item, 0, 0});
     return ix;
   }
@@ -221,6 +222,9 @@ class Tree {
   }
 
  private:
+  void grow() { reserve(2 * nodes_.capacity()); }
+  void reserve(std::size_t n);
+
   std::vector<Node> nodes_;
   std::vector<NodeIndex> spine_;
   NodeIndex cur_ = 0;
