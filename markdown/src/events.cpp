@@ -1,6 +1,11 @@
 // The walk that turns the finished block tree into the event stream, running the inline pass
 // on each chain of siblings the first time the walk meets an unresolved item in it.
+#include <cstdint>
 #include <cstring>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 #include "block_parser.h"
 #include "inline_parser.h"
@@ -26,11 +31,36 @@ std::string_view Events::Storage::keep(std::string_view text) {
   return kept;
 }
 
+void Events::Storage::reset() {
+  if (chunks_.empty()) return;
+  chunks_.resize(1);
+  // Every chunk holds at least the standard size.
+  free_ = chunks_[0].get();
+  free_size_ = kChunkSize;
+}
+
+void prefer_huge_pages(void* data, std::size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
+  if (bytes < 2 * kHuge) return;
+  auto begin = (reinterpret_cast<std::uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
+  auto end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(kHuge - 1);
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+  (void)data;
+  (void)bytes;
+#endif
+}
+
+void Tree::reserve(std::size_t n) {
+  nodes_.reserve(n);
+  prefer_huge_pages(nodes_.data(), nodes_.capacity() * sizeof(Node));
+}
+
 Events::Events() : storage_(std::make_unique<Storage>()) {}
 Events::~Events() = default;
 Events::Events(Events&&) noexcept = default;
 Events& Events::operator=(Events&&) noexcept = default;
-Events::Storage& Events::storage() { return *storage_; }
 
 namespace {
 
@@ -198,14 +228,32 @@ class Emitter {
 
 }  // namespace
 
-Events parse_events(std::string_view markdown) {
-  Events out;
-  ParseState st(out.storage());
-  Tree tree = parse_blocks(markdown, st);
+void parse_events(std::string_view markdown, Events& out) {
+  out.events.clear();
+  out.links.clear();
+  out.tables.clear();
+  out.alignments.clear();
+  Events::Storage& storage = *out.storage_;
+  storage.reset();
+  ParseState st(storage);
+  // About one node per four bytes; pathological texts grow the buffer further.
+  Tree tree(std::move(storage.tree_nodes), std::move(storage.tree_spine),
+            std::max<std::size_t>(128, markdown.size() / 4));
+  parse_blocks(markdown, st, tree);
   // Every node gives at most a Start and an End.
-  out.events.reserve(2 * tree.size());
+  if (out.events.capacity() < 2 * tree.size()) {
+    out.events.reserve(2 * tree.size());
+    prefer_huge_pages(out.events.data(), out.events.capacity() * sizeof(Event));
+  }
   Emitter(markdown, tree, st, out).run();
   out.alignments = std::move(st.alignments);
+  storage.tree_nodes = tree.take_nodes();
+  storage.tree_spine = tree.take_spine();
+}
+
+Events parse_events(std::string_view markdown) {
+  Events out;
+  parse_events(markdown, out);
   return out;
 }
 

@@ -24,7 +24,7 @@ template <typename R, typename... Args>
 class FunctionRef<R(Args...)> {
  public:
   template <typename F, typename = std::enable_if_t<!std::is_same_v<std::decay_t<F>, FunctionRef>>>
-  FunctionRef(F&& f)  // NOLINT(google-explicit-constructor): passed like a lambda
+  FunctionRef(F&& f)  // implicit: passed where a lambda is
       : object_(const_cast<void*>(static_cast<const void*>(&f))),
         call_([](void* o, Args... args) -> R {
           return (*static_cast<std::remove_reference_t<F>*>(o))(std::forward<Args>(args)...);
@@ -58,6 +58,11 @@ constexpr bool is_ascii_alphanumeric(std::uint8_t c) { return is_ascii_alpha(c) 
 constexpr bool is_ascii_punctuation(std::uint8_t c) {
   return (c >= 0x21 && c <= 0x2F) || (c >= 0x3A && c <= 0x40) || (c >= 0x5B && c <= 0x60) ||
          (c >= 0x7B && c <= 0x7E);
+}
+
+// The text from `pos` on; empty past the end.
+inline std::string_view tail(std::string_view s, std::size_t pos) {
+  return pos < s.size() ? s.substr(pos) : std::string_view();
 }
 
 inline std::size_t scan_ch(std::string_view s, char c) { return !s.empty() && s[0] == c ? 1 : 0; }
