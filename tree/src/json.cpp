@@ -18,6 +18,13 @@ bool key_less(std::string_view a, std::string_view b) {
 
 }  // namespace
 
+JsonObject::JsonObject() = default;
+JsonObject::JsonObject(const JsonObject&) = default;
+JsonObject::JsonObject(JsonObject&&) noexcept = default;
+JsonObject& JsonObject::operator=(const JsonObject&) = default;
+JsonObject& JsonObject::operator=(JsonObject&&) noexcept = default;
+JsonObject::~JsonObject() = default;
+
 void JsonObject::insert(JsonKey key, JsonValue value) {
   std::string_view k = key.text();
   auto it = std::lower_bound(entries_.begin(), entries_.end(), k,

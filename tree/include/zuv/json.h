@@ -85,7 +85,14 @@ class JsonObject {
  public:
   using Entries = std::vector<JsonMember>;
 
-  JsonObject() = default;
+  // Out of line: `JsonMember` is still incomplete here, and clang instantiates the vector's
+  // (constexpr) members as soon as an inline body of the value tree names them.
+  JsonObject();
+  JsonObject(const JsonObject&);
+  JsonObject(JsonObject&&) noexcept;
+  JsonObject& operator=(const JsonObject&);
+  JsonObject& operator=(JsonObject&&) noexcept;
+  ~JsonObject();
 
   // Inserts in key order, replacing the value of a present key.
   void insert(JsonKey key, JsonValue value);

@@ -278,9 +278,9 @@ constexpr size_t math_payload_of(MathKind k) {
 
 struct MathExpr {
   MathKind kind = MathKind::Row;
-  MathPayload payload = MathRow{};
+  MathPayload payload;  // an empty row by default
 
-  MathExpr() = default;
+  MathExpr();
   // The payload must be the record the kind carries (checked in debug builds).
   template <class P>
   MathExpr(MathKind k, P p);
@@ -291,17 +291,13 @@ struct MathExpr {
   const P& as() const { return std::get<P>(payload); }
 
   // Shorthands for the leaf kinds the parser builds most.
-  static MathExpr text_kind(MathKind k, std::string value) { return {k, MathText{std::move(value)}}; }
-  static MathExpr ident(std::string value) { return text_kind(MathKind::Ident, std::move(value)); }
-  static MathExpr number(std::string value) { return text_kind(MathKind::Number, std::move(value)); }
-  static MathExpr op(std::string symbol, OperatorKind kind) {
-    return {MathKind::Operator, MathOperator{std::move(symbol), kind}};
-  }
-  static MathExpr row(MathList children) { return {MathKind::Row, MathRow{std::move(children)}}; }
-  static MathExpr space(SpaceKind k) { return {MathKind::Space, MathSpace{k, {}}}; }
-  static MathExpr error(std::string raw, std::string message) {
-    return {MathKind::Error, MathError{std::move(raw), std::move(message)}};
-  }
+  static MathExpr text_kind(MathKind k, std::string value);
+  static MathExpr ident(std::string value);
+  static MathExpr number(std::string value);
+  static MathExpr op(std::string symbol, OperatorKind kind);
+  static MathExpr row(MathList children);
+  static MathExpr space(SpaceKind k);
+  static MathExpr error(std::string raw, std::string message);
 
   bool operator==(const MathExpr&) const = default;
 };
@@ -321,6 +317,29 @@ struct AlignRow {
 inline bool MathCases::operator==(const MathCases& o) const { return rows == o.rows; }
 inline bool MathAlign::operator==(const MathAlign& o) const {
   return rows == o.rows && numbered == o.numbered;
+}
+
+// Defined once `CaseRow` and `AlignRow` are complete: clang instantiates the (constexpr)
+// destructors of the payload's vectors as soon as an inline body names them.
+inline MathExpr::MathExpr() : payload(std::in_place_type<MathRow>) {}
+inline MathExpr MathExpr::text_kind(MathKind k, std::string value) {
+  return {k, MathText{std::move(value)}};
+}
+inline MathExpr MathExpr::ident(std::string value) {
+  return text_kind(MathKind::Ident, std::move(value));
+}
+inline MathExpr MathExpr::number(std::string value) {
+  return text_kind(MathKind::Number, std::move(value));
+}
+inline MathExpr MathExpr::op(std::string symbol, OperatorKind kind) {
+  return {MathKind::Operator, MathOperator{std::move(symbol), kind}};
+}
+inline MathExpr MathExpr::row(MathList children) {
+  return {MathKind::Row, MathRow{std::move(children)}};
+}
+inline MathExpr MathExpr::space(SpaceKind k) { return {MathKind::Space, MathSpace{k, {}}}; }
+inline MathExpr MathExpr::error(std::string raw, std::string message) {
+  return {MathKind::Error, MathError{std::move(raw), std::move(message)}};
 }
 
 template <class P>
