@@ -208,12 +208,14 @@ DictStatus dispatch(MathKind kind, JsonValue& value, size_t first, MathExpr& out
     case K::Frac: return read_kind<K::Frac, MathFrac, kFracFields>(value, first, out, ctx);
     case K::Sqrt: return read_kind<K::Sqrt, MathSqrt, kSqrtFields>(value, first, out, ctx);
     case K::Overline: return read_kind<K::Overline, MathBody, kBodyFields>(value, first, out, ctx);
-    case K::Underline: return read_kind<K::Underline, MathBody, kBodyFields>(value, first, out, ctx);
+    case K::Underline:
+      return read_kind<K::Underline, MathBody, kBodyFields>(value, first, out, ctx);
     case K::Overbrace:
       return read_kind<K::Overbrace, MathBrace, kBraceFields>(value, first, out, ctx);
     case K::Underbrace:
       return read_kind<K::Underbrace, MathBrace, kBraceFields>(value, first, out, ctx);
-    case K::Overset: return read_kind<K::Overset, MathOverset, kOversetFields>(value, first, out, ctx);
+    case K::Overset:
+      return read_kind<K::Overset, MathOverset, kOversetFields>(value, first, out, ctx);
     case K::Underset:
       return read_kind<K::Underset, MathUnderset, kUndersetFields>(value, first, out, ctx);
     case K::Accent: return read_kind<K::Accent, MathAccent, kAccentFields>(value, first, out, ctx);
@@ -233,7 +235,8 @@ DictStatus dispatch(MathKind kind, JsonValue& value, size_t first, MathExpr& out
       return read_kind<K::StyleOverride, MathStyleOverride, kStyleOverrideFields>(value, first,
                                                                                   out, ctx);
     case K::FontOverride:
-      return read_kind<K::FontOverride, MathFontOverride, kFontOverrideFields>(value, first, out, ctx);
+      return read_kind<K::FontOverride, MathFontOverride, kFontOverrideFields>(value, first, out,
+                                                                                ctx);
     case K::Color: return read_kind<K::Color, MathColor, kColorFields>(value, first, out, ctx);
     case K::Chem: return read_kind<K::Chem, MathText, kTextFields>(value, first, out, ctx);
     case K::Error: return read_kind<K::Error, MathError, kErrorFields>(value, first, out, ctx);

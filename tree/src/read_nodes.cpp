@@ -283,7 +283,8 @@ DictStatus dispatch(NodeKind kind, JsonValue& value, size_t first, Node& out, Re
     case NodeKind::FootnoteReference:
       return read_payload<kFootnoteRecord>(kind, value, first, out, ctx);
     case NodeKind::MathInline: return read_payload<kMathNodeRecord>(kind, value, first, out, ctx);
-    case NodeKind::MathDisplay: return read_payload<kMathDisplayRecord>(kind, value, first, out, ctx);
+    case NodeKind::MathDisplay:
+      return read_payload<kMathDisplayRecord>(kind, value, first, out, ctx);
     case NodeKind::Citation: return read_payload<kCitationRecord>(kind, value, first, out, ctx);
     case NodeKind::CrossRef: return read_payload<kCrossRefRecord>(kind, value, first, out, ctx);
     case NodeKind::Component: return read_payload<kComponentRecord>(kind, value, first, out, ctx);
