@@ -19,10 +19,25 @@ constexpr RecordName kind_name(MathKind kind) {
   return RecordName{"MathExpr", kMathKindTypeNames[static_cast<size_t>(kind)]};
 }
 
-constexpr auto kChild = math_from_content;
-constexpr auto kOptChild = read_optional<math_from_content>;
-constexpr auto kList = read_list<math_from_content>;
-constexpr auto kRows = read_list<read_list<math_from_content>>;
+// Expression fields are read in place (`field_into`): a math tree nests as deep as its input,
+// and each level then costs the reader no result temporaries.
+DictStatus read_child(JsonValue& value, MathBox& out, ReadContext& ctx) {
+  return math_from_content(value, *out, ctx);
+}
+
+DictStatus read_opt_child(JsonValue& value, MathOptBox& out, ReadContext& ctx) {
+  if (value.is_null()) return {};
+  out = MathOptBox(MathExpr());
+  return math_from_content(value, *out, ctx);
+}
+
+DictStatus read_opt_expr(JsonValue& value, std::optional<MathExpr>& out, ReadContext& ctx) {
+  if (value.is_null()) return {};
+  return math_from_content(value, out.emplace(), ctx);
+}
+
+constexpr auto kList = read_list_into<MathExpr, math_from_content>;
+constexpr auto kRows = read_list_into<MathList, kList>;
 constexpr FieldClass kOpt = FieldClass::Optional;
 
 // ---- Records that stand as values --------------------------------------------------------------
@@ -34,13 +49,13 @@ constexpr Field kOperatorFields[] = {
 constexpr RecordSpec<MathOperator> kOperatorRecord("MathOperator", kOperatorFields);
 
 constexpr Field kCaseRowFields[] = {
-    field<&CaseRow::expr, kChild>("expr"),
-    field<&CaseRow::condition, kOptChild>("condition", kOpt),
+    field_into<&CaseRow::expr, math_from_content>("expr"),
+    field_into<&CaseRow::condition, read_opt_expr>("condition", kOpt),
 };
 constexpr RecordSpec<CaseRow> kCaseRowRecord("CaseRow", kCaseRowFields);
 
 constexpr Field kAlignRowFields[] = {
-    field<&AlignRow::cells, kList>("cells"),
+    field_into<&AlignRow::cells, kList>("cells"),
     field<&AlignRow::label, read_optional<read_text>>("label", kOpt),
 };
 constexpr RecordSpec<AlignRow> kAlignRowRecord("AlignRow", kAlignRowFields);
@@ -48,87 +63,87 @@ constexpr RecordSpec<AlignRow> kAlignRowRecord("AlignRow", kAlignRowFields);
 // ---- Kinds ------------------------------------------------------------------------------------
 
 constexpr Field kTextFields[] = {field<&MathText::value, read_text>("value")};
-constexpr Field kRowFields[] = {field<&MathRow::children, kList>("children")};
+constexpr Field kRowFields[] = {field_into<&MathRow::children, kList>("children")};
 constexpr Field kFencedFields[] = {
     field<&MathFenced::open, read_math_enum<Delimiter>>("open"),
     field<&MathFenced::close, read_math_enum<Delimiter>>("close"),
-    field<&MathFenced::body, kList>("body"),
+    field_into<&MathFenced::body, kList>("body"),
 };
 constexpr Field kScriptFields[] = {
-    field<&MathScript::base, kChild>("base"),
-    field<&MathScript::script, kChild>("script"),
+    field_into<&MathScript::base, read_child>("base"),
+    field_into<&MathScript::script, read_child>("script"),
 };
 constexpr Field kSubsupFields[] = {
-    field<&MathSubsup::base, kChild>("base"),
-    field<&MathSubsup::sub, kChild>("sub"),
-    field<&MathSubsup::sup, kChild>("sup"),
+    field_into<&MathSubsup::base, read_child>("base"),
+    field_into<&MathSubsup::sub, read_child>("sub"),
+    field_into<&MathSubsup::sup, read_child>("sup"),
 };
 constexpr Field kFracFields[] = {
-    field<&MathFrac::numerator, kChild>("numerator"),
-    field<&MathFrac::denominator, kChild>("denominator"),
+    field_into<&MathFrac::numerator, read_child>("numerator"),
+    field_into<&MathFrac::denominator, read_child>("denominator"),
     field<&MathFrac::style, read_math_enum<FracStyle>>("style"),
 };
 constexpr Field kSqrtFields[] = {
-    field<&MathSqrt::index, kOptChild>("index", kOpt),
-    field<&MathSqrt::body, kChild>("body"),
+    field_into<&MathSqrt::index, read_opt_child>("index", kOpt),
+    field_into<&MathSqrt::body, read_child>("body"),
 };
-constexpr Field kBodyFields[] = {field<&MathBody::body, kChild>("body")};
+constexpr Field kBodyFields[] = {field_into<&MathBody::body, read_child>("body")};
 constexpr Field kBraceFields[] = {
-    field<&MathBrace::body, kChild>("body"),
-    field<&MathBrace::annotation, kOptChild>("annotation", kOpt),
+    field_into<&MathBrace::body, read_child>("body"),
+    field_into<&MathBrace::annotation, read_opt_child>("annotation", kOpt),
 };
 constexpr Field kOversetFields[] = {
-    field<&MathOverset::over, kChild>("over"),
-    field<&MathOverset::base, kChild>("base"),
+    field_into<&MathOverset::over, read_child>("over"),
+    field_into<&MathOverset::base, read_child>("base"),
 };
 constexpr Field kUndersetFields[] = {
-    field<&MathUnderset::under, kChild>("under"),
-    field<&MathUnderset::base, kChild>("base"),
+    field_into<&MathUnderset::under, read_child>("under"),
+    field_into<&MathUnderset::base, read_child>("base"),
 };
 constexpr Field kAccentFields[] = {
     field<&MathAccent::kind, read_math_enum<AccentKind>>("kind"),
-    field<&MathAccent::body, kChild>("body"),
+    field_into<&MathAccent::body, read_child>("body"),
 };
 constexpr Field kBigOperatorFields[] = {
     field<&MathBigOperator::op, record_reader<kOperatorRecord>>("op"),
     field<&MathBigOperator::limits, read_math_enum<LimitsStyle>>("limits"),
-    field<&MathBigOperator::lower, kOptChild>("lower", kOpt),
-    field<&MathBigOperator::upper, kOptChild>("upper", kOpt),
+    field_into<&MathBigOperator::lower, read_opt_child>("lower", kOpt),
+    field_into<&MathBigOperator::upper, read_opt_child>("upper", kOpt),
 };
 constexpr Field kMatrixFields[] = {
-    field<&MathMatrix::rows, kRows>("rows"),
+    field_into<&MathMatrix::rows, kRows>("rows"),
     field<&MathMatrix::delimiters, read_math_enum<MatrixDelimiters>>("delimiters"),
 };
 constexpr Field kCasesFields[] = {
-    field<&MathCases::rows, read_list<record_reader<kCaseRowRecord>>>("rows"),
+    field_into<&MathCases::rows, read_list_into<CaseRow, record_into<kCaseRowRecord>>>("rows"),
 };
 constexpr Field kArrayFields[] = {
     field<&MathArray::columns, read_list<read_math_enum<ColumnAlign>>>("columns"),
-    field<&MathArray::rows, kRows>("rows"),
+    field_into<&MathArray::rows, kRows>("rows"),
 };
 constexpr Field kAlignFields[] = {
-    field<&MathAlign::rows, read_list<record_reader<kAlignRowRecord>>>("rows"),
+    field_into<&MathAlign::rows, read_list_into<AlignRow, record_into<kAlignRowRecord>>>("rows"),
     field<&MathAlign::numbered, read_bool>("numbered"),
 };
 constexpr Field kGatherFields[] = {
-    field<&MathGather::rows, kList>("rows"),
+    field_into<&MathGather::rows, kList>("rows"),
     field<&MathGather::numbered, read_bool>("numbered"),
 };
 constexpr Field kSmashFields[] = {
-    field<&MathSmash::body, kChild>("body"),
+    field_into<&MathSmash::body, read_child>("body"),
     field<&MathSmash::mode, read_math_enum<SmashMode>>("mode"),
 };
 constexpr Field kStyleOverrideFields[] = {
     field<&MathStyleOverride::style, read_math_enum<MathStyle>>("style"),
-    field<&MathStyleOverride::body, kChild>("body"),
+    field_into<&MathStyleOverride::body, read_child>("body"),
 };
 constexpr Field kFontOverrideFields[] = {
     field<&MathFontOverride::font, read_math_enum<MathFont>>("font"),
-    field<&MathFontOverride::body, kChild>("body"),
+    field_into<&MathFontOverride::body, read_child>("body"),
 };
 constexpr Field kColorFields[] = {
     field<&MathColor::color, read_text>("color"),
-    field<&MathColor::body, kChild>("body"),
+    field_into<&MathColor::body, read_child>("body"),
 };
 constexpr Field kErrorFields[] = {
     field<&MathError::raw, read_text>("raw"),
@@ -139,20 +154,19 @@ constexpr Field kErrorFields[] = {
 template <MathKind K, class P, const auto& Fields>
 inline constexpr RecordSpec<P> kKindRecord(kind_name(K), Fields);
 
-// Reads the fields of kind `K` from the expression's object (its "type" entry is no field and
-// is passed over) or from its array after the tag.
+// Reads the fields of kind `K` into `out` from the expression's object (its "type" entry is no
+// field and is passed over) or from its array after the tag.
 template <MathKind K, class P, const auto& Fields>
-DictResult<MathExpr> read_kind(JsonValue& value, size_t first, ReadContext& ctx) {
-  P payload{};
-  if (DictStatus s = read_fields(value, first, kKindRecord<K, P, Fields>, payload, ctx); !s) {
-    return s.take_error();
-  }
-  return MathExpr(K, std::move(payload));
+[[gnu::noinline]] DictStatus read_kind(JsonValue& value, size_t first, MathExpr& out,
+                                       ReadContext& ctx) {
+  out.kind = K;
+  return read_fields(value, first, kKindRecord<K, P, Fields>, out.payload.emplace<P>(), ctx);
 }
 
 // The space kind holds its width as the one entry beside "type": a name whose value is a unit,
 // or "custom" with the width's text.
-DictResult<MathExpr> space_from_content(JsonValue& value, ReadContext& ctx) {
+[[gnu::noinline]] DictStatus space_from_content(JsonValue& value, MathExpr& out,
+                                                ReadContext& ctx) {
   if (!value.is_object()) return invalid_type(value, expected::kStringOrMap);
   JsonObject& object = value.as_object();
   if (object.size() != 2) return invalid_value(value, expected::kSingleKeyMap);
@@ -167,78 +181,79 @@ DictResult<MathExpr> space_from_content(JsonValue& value, ReadContext& ctx) {
     if (!width) return width.take_error();
     space.custom = std::move(width).value();
   } else if (DictStatus s = read_unit(entry.value, ctx); !s) {
-    return s.take_error();
+    return s;
   }
-  return MathExpr(MathKind::Space, std::move(space));
+  out = MathExpr(MathKind::Space, std::move(space));
+  return {};
 }
 
-DictResult<MathExpr> dispatch(MathKind kind, JsonValue& value, size_t first, ReadContext& ctx) {
+DictStatus dispatch(MathKind kind, JsonValue& value, size_t first, MathExpr& out,
+                    ReadContext& ctx) {
   using K = MathKind;
   switch (kind) {
-    case K::Ident: return read_kind<K::Ident, MathText, kTextFields>(value, first, ctx);
-    case K::Number: return read_kind<K::Number, MathText, kTextFields>(value, first, ctx);
-    case K::Operator: {
-      MathOperator op;
-      if (DictStatus s = read_fields(value, first, kOperatorRecord, op, ctx); !s) {
-        return s.take_error();
-      }
-      return MathExpr(K::Operator, std::move(op));
-    }
-    case K::Text: return read_kind<K::Text, MathText, kTextFields>(value, first, ctx);
-    case K::Row: return read_kind<K::Row, MathRow, kRowFields>(value, first, ctx);
-    case K::Fenced: return read_kind<K::Fenced, MathFenced, kFencedFields>(value, first, ctx);
+    case K::Ident: return read_kind<K::Ident, MathText, kTextFields>(value, first, out, ctx);
+    case K::Number: return read_kind<K::Number, MathText, kTextFields>(value, first, out, ctx);
+    case K::Operator:
+      out.kind = K::Operator;
+      return read_fields(value, first, kOperatorRecord, out.payload.emplace<MathOperator>(), ctx);
+    case K::Text: return read_kind<K::Text, MathText, kTextFields>(value, first, out, ctx);
+    case K::Row: return read_kind<K::Row, MathRow, kRowFields>(value, first, out, ctx);
+    case K::Fenced: return read_kind<K::Fenced, MathFenced, kFencedFields>(value, first, out, ctx);
     case K::Superscript:
-      return read_kind<K::Superscript, MathScript, kScriptFields>(value, first, ctx);
+      return read_kind<K::Superscript, MathScript, kScriptFields>(value, first, out, ctx);
     case K::Subscript:
-      return read_kind<K::Subscript, MathScript, kScriptFields>(value, first, ctx);
+      return read_kind<K::Subscript, MathScript, kScriptFields>(value, first, out, ctx);
     case K::Subsuperscript:
-      return read_kind<K::Subsuperscript, MathSubsup, kSubsupFields>(value, first, ctx);
-    case K::Frac: return read_kind<K::Frac, MathFrac, kFracFields>(value, first, ctx);
-    case K::Sqrt: return read_kind<K::Sqrt, MathSqrt, kSqrtFields>(value, first, ctx);
-    case K::Overline: return read_kind<K::Overline, MathBody, kBodyFields>(value, first, ctx);
-    case K::Underline: return read_kind<K::Underline, MathBody, kBodyFields>(value, first, ctx);
+      return read_kind<K::Subsuperscript, MathSubsup, kSubsupFields>(value, first, out, ctx);
+    case K::Frac: return read_kind<K::Frac, MathFrac, kFracFields>(value, first, out, ctx);
+    case K::Sqrt: return read_kind<K::Sqrt, MathSqrt, kSqrtFields>(value, first, out, ctx);
+    case K::Overline: return read_kind<K::Overline, MathBody, kBodyFields>(value, first, out, ctx);
+    case K::Underline:
+      return read_kind<K::Underline, MathBody, kBodyFields>(value, first, out, ctx);
     case K::Overbrace:
-      return read_kind<K::Overbrace, MathBrace, kBraceFields>(value, first, ctx);
+      return read_kind<K::Overbrace, MathBrace, kBraceFields>(value, first, out, ctx);
     case K::Underbrace:
-      return read_kind<K::Underbrace, MathBrace, kBraceFields>(value, first, ctx);
-    case K::Overset: return read_kind<K::Overset, MathOverset, kOversetFields>(value, first, ctx);
+      return read_kind<K::Underbrace, MathBrace, kBraceFields>(value, first, out, ctx);
+    case K::Overset:
+      return read_kind<K::Overset, MathOverset, kOversetFields>(value, first, out, ctx);
     case K::Underset:
-      return read_kind<K::Underset, MathUnderset, kUndersetFields>(value, first, ctx);
-    case K::Accent: return read_kind<K::Accent, MathAccent, kAccentFields>(value, first, ctx);
+      return read_kind<K::Underset, MathUnderset, kUndersetFields>(value, first, out, ctx);
+    case K::Accent: return read_kind<K::Accent, MathAccent, kAccentFields>(value, first, out, ctx);
     case K::BigOperator:
-      return read_kind<K::BigOperator, MathBigOperator, kBigOperatorFields>(value, first, ctx);
-    case K::Matrix: return read_kind<K::Matrix, MathMatrix, kMatrixFields>(value, first, ctx);
-    case K::Cases: return read_kind<K::Cases, MathCases, kCasesFields>(value, first, ctx);
-    case K::Array: return read_kind<K::Array, MathArray, kArrayFields>(value, first, ctx);
-    case K::Align: return read_kind<K::Align, MathAlign, kAlignFields>(value, first, ctx);
-    case K::Gather: return read_kind<K::Gather, MathGather, kGatherFields>(value, first, ctx);
-    case K::Space: return space_from_content(value, ctx);
-    case K::Phantom: return read_kind<K::Phantom, MathBody, kBodyFields>(value, first, ctx);
-    case K::HPhantom: return read_kind<K::HPhantom, MathBody, kBodyFields>(value, first, ctx);
-    case K::VPhantom: return read_kind<K::VPhantom, MathBody, kBodyFields>(value, first, ctx);
-    case K::Smash: return read_kind<K::Smash, MathSmash, kSmashFields>(value, first, ctx);
+      return read_kind<K::BigOperator, MathBigOperator, kBigOperatorFields>(value, first, out, ctx);
+    case K::Matrix: return read_kind<K::Matrix, MathMatrix, kMatrixFields>(value, first, out, ctx);
+    case K::Cases: return read_kind<K::Cases, MathCases, kCasesFields>(value, first, out, ctx);
+    case K::Array: return read_kind<K::Array, MathArray, kArrayFields>(value, first, out, ctx);
+    case K::Align: return read_kind<K::Align, MathAlign, kAlignFields>(value, first, out, ctx);
+    case K::Gather: return read_kind<K::Gather, MathGather, kGatherFields>(value, first, out, ctx);
+    case K::Space: return space_from_content(value, out, ctx);
+    case K::Phantom: return read_kind<K::Phantom, MathBody, kBodyFields>(value, first, out, ctx);
+    case K::HPhantom: return read_kind<K::HPhantom, MathBody, kBodyFields>(value, first, out, ctx);
+    case K::VPhantom: return read_kind<K::VPhantom, MathBody, kBodyFields>(value, first, out, ctx);
+    case K::Smash: return read_kind<K::Smash, MathSmash, kSmashFields>(value, first, out, ctx);
     case K::StyleOverride:
       return read_kind<K::StyleOverride, MathStyleOverride, kStyleOverrideFields>(value, first,
-                                                                                  ctx);
+                                                                                  out, ctx);
     case K::FontOverride:
-      return read_kind<K::FontOverride, MathFontOverride, kFontOverrideFields>(value, first, ctx);
-    case K::Color: return read_kind<K::Color, MathColor, kColorFields>(value, first, ctx);
-    case K::Chem: return read_kind<K::Chem, MathText, kTextFields>(value, first, ctx);
-    case K::Error: return read_kind<K::Error, MathError, kErrorFields>(value, first, ctx);
+      return read_kind<K::FontOverride, MathFontOverride, kFontOverrideFields>(value, first, out,
+                                                                                ctx);
+    case K::Color: return read_kind<K::Color, MathColor, kColorFields>(value, first, out, ctx);
+    case K::Chem: return read_kind<K::Chem, MathText, kTextFields>(value, first, out, ctx);
+    case K::Error: return read_kind<K::Error, MathError, kErrorFields>(value, first, out, ctx);
   }
-  return MathExpr();
+  return {};
 }
 
 }  // namespace
 
-DictResult<MathExpr> math_from_content(JsonValue& value, ReadContext& ctx) {
+DictStatus math_from_content(JsonValue& value, MathExpr& out, ReadContext& ctx) {
   auto tagged = find_record_tag(value, kInternallyTaggedMathExpr);
   if (!tagged) return tagged.take_error();
   ReadLevel level(ctx);
   if (level.too_deep()) return nesting_too_deep();
   auto kind = variant_from_tag(*tagged.value().tag, kMathKindTags, /*allow_index=*/true);
   if (!kind) return kind.take_error();
-  return dispatch(static_cast<MathKind>(kind.value()), value, tagged.value().first, ctx);
+  return dispatch(static_cast<MathKind>(kind.value()), value, tagged.value().first, out, ctx);
 }
 
 }  // namespace zuv

@@ -106,7 +106,13 @@ constexpr auto kText = read_text;
 constexpr auto kOptText = read_optional<read_text>;
 constexpr auto kOptBool = read_optional<read_bool>;
 constexpr auto kPos = read_position;
-constexpr auto kChildren = read_list<node_from_content>;
+// Children lists and math trees are read in place (`field_into`): they nest as deep as the
+// input, and each level then costs the reader no result temporaries.
+constexpr auto kChildren = read_list_into<Node, node_from_content>;
+
+DictStatus read_math_tree(JsonValue& value, MathBox& out, ReadContext& ctx) {
+  return math_from_content(value, *out, ctx);
+}
 
 constexpr Field kTextNodeFields[] = {
     field<&TextNode::value, kText>("value"),
@@ -139,7 +145,7 @@ constexpr Field kStandardBlockFields[] = {
     field<&StandardBlockNode::ordered, kOptBool>("ordered", kOpt),
     field<&StandardBlockNode::checked, kOptBool>("checked", kOpt),
     field<&StandardBlockNode::id, kOptText>("id", kOpt),
-    field<&StandardBlockNode::children, kChildren>("children"),
+    field_into<&StandardBlockNode::children, kChildren>("children"),
     field<&StandardBlockNode::position, kPos>("position"),
 };
 constexpr RecordSpec<StandardBlockNode> kStandardBlockRecord("StandardBlockNode",
@@ -148,7 +154,7 @@ constexpr RecordSpec<StandardBlockNode> kStandardBlockRecord("StandardBlockNode"
 constexpr Field kLinkFields[] = {
     field<&LinkNode::url, kText>("url"),
     field<&LinkNode::title, kOptText>("title", kOpt),
-    field<&LinkNode::children, kChildren>("children"),
+    field_into<&LinkNode::children, kChildren>("children"),
     field<&LinkNode::position, kPos>("position"),
 };
 constexpr RecordSpec<LinkNode> kLinkRecord("LinkNode", kLinkFields);
@@ -157,28 +163,28 @@ constexpr Field kImageFields[] = {
     field<&ImageNode::url, kText>("url"),
     field<&ImageNode::title, kOptText>("title", kOpt),
     field<&ImageNode::alt, kOptText>("alt", kOpt),
-    field<&ImageNode::children, kChildren>("children"),
+    field_into<&ImageNode::children, kChildren>("children"),
     field<&ImageNode::position, kPos>("position"),
 };
 constexpr RecordSpec<ImageNode> kImageRecord("ImageNode", kImageFields);
 
 constexpr Field kFootnoteFields[] = {
     field<&FootnoteNode::label, kText>("label"),
-    field<&FootnoteNode::children, kChildren>("children"),
+    field_into<&FootnoteNode::children, kChildren>("children"),
     field<&FootnoteNode::position, kPos>("position"),
 };
 constexpr RecordSpec<FootnoteNode> kFootnoteRecord("FootnoteNode", kFootnoteFields);
 
 constexpr Field kMathNodeFields[] = {
     field<&MathNode::raw, kText>("raw"),
-    field<&MathNode::tree, math_from_content>("tree"),
+    field_into<&MathNode::tree, read_math_tree>("tree"),
     field<&MathNode::position, kPos>("position"),
 };
 constexpr RecordSpec<MathNode> kMathNodeRecord("MathNode", kMathNodeFields);
 
 constexpr Field kMathDisplayFields[] = {
     field<&MathDisplayNode::raw, kText>("raw"),
-    field<&MathDisplayNode::tree, math_from_content>("tree"),
+    field_into<&MathDisplayNode::tree, read_math_tree>("tree"),
     field<&MathDisplayNode::label, kOptText>("label", kOpt),
     field<&MathDisplayNode::position, kPos>("position"),
 };
@@ -215,7 +221,7 @@ constexpr Field kComponentFields[] = {
     field<&ComponentNode::name, kText>("name"),
     field<&ComponentNode::isInline, read_bool>("isInline"),
     field<&ComponentNode::attributes, read_list<record_reader<kAttributeRecord>>>("attributes"),
-    field<&ComponentNode::children, kChildren>("children"),
+    field_into<&ComponentNode::children, kChildren>("children"),
     // The writer leaves an empty body out; in an array that ends here the default stands in
     // too, but the position after it is then missing.
     field<&ComponentNode::rawContent, kText>("rawContent", FieldClass::Defaulted),
@@ -238,20 +244,22 @@ constexpr RecordSpec<ErrorNode> kErrorRecord("ErrorNode", kErrorFields);
 
 // ---- Nodes ------------------------------------------------------------------------------------
 
-// The payload of a node of `kind`, read from the node's object (its "type" entry is no field
-// and is passed over) or from its array after the tag.
+// The payload of a node of `kind`, read into `out` from the node's object (its "type" entry is
+// no field and is passed over) or from its array after the tag.
 template <const auto& Spec>
-DictResult<Node> read_payload(NodeKind kind, JsonValue& value, size_t first, ReadContext& ctx) {
-  typename std::remove_cvref_t<decltype(Spec)>::Record payload{};
-  if (DictStatus s = read_fields(value, first, Spec, payload, ctx); !s) return s.take_error();
-  return Node(kind, std::move(payload));
+[[gnu::noinline]] DictStatus read_payload(NodeKind kind, JsonValue& value, size_t first, Node& out,
+                                          ReadContext& ctx) {
+  using P = typename std::remove_cvref_t<decltype(Spec)>::Record;
+  out.kind = kind;
+  out.payload.emplace<typename detail::Stored<P>::type>();
+  return read_fields(value, first, Spec, out.as<P>(), ctx);
 }
 
-DictResult<Node> dispatch(NodeKind kind, JsonValue& value, size_t first, ReadContext& ctx) {
+DictStatus dispatch(NodeKind kind, JsonValue& value, size_t first, Node& out, ReadContext& ctx) {
   switch (kind) {
-    case NodeKind::Text: return read_payload<kTextNodeRecord>(kind, value, first, ctx);
-    case NodeKind::CodeInline: return read_payload<kCodeInlineRecord>(kind, value, first, ctx);
-    case NodeKind::CodeBlock: return read_payload<kCodeBlockRecord>(kind, value, first, ctx);
+    case NodeKind::Text: return read_payload<kTextNodeRecord>(kind, value, first, out, ctx);
+    case NodeKind::CodeInline: return read_payload<kCodeInlineRecord>(kind, value, first, out, ctx);
+    case NodeKind::CodeBlock: return read_payload<kCodeBlockRecord>(kind, value, first, out, ctx);
     case NodeKind::Paragraph:
     case NodeKind::Heading:
     case NodeKind::List:
@@ -268,26 +276,27 @@ DictResult<Node> dispatch(NodeKind kind, JsonValue& value, size_t first, ReadCon
     case NodeKind::DefinitionList:
     case NodeKind::DefinitionTerm:
     case NodeKind::DefinitionDescription:
-      return read_payload<kStandardBlockRecord>(kind, value, first, ctx);
-    case NodeKind::Link: return read_payload<kLinkRecord>(kind, value, first, ctx);
-    case NodeKind::Image: return read_payload<kImageRecord>(kind, value, first, ctx);
+      return read_payload<kStandardBlockRecord>(kind, value, first, out, ctx);
+    case NodeKind::Link: return read_payload<kLinkRecord>(kind, value, first, out, ctx);
+    case NodeKind::Image: return read_payload<kImageRecord>(kind, value, first, out, ctx);
     case NodeKind::FootnoteDefinition:
     case NodeKind::FootnoteReference:
-      return read_payload<kFootnoteRecord>(kind, value, first, ctx);
-    case NodeKind::MathInline: return read_payload<kMathNodeRecord>(kind, value, first, ctx);
-    case NodeKind::MathDisplay: return read_payload<kMathDisplayRecord>(kind, value, first, ctx);
-    case NodeKind::Citation: return read_payload<kCitationRecord>(kind, value, first, ctx);
-    case NodeKind::CrossRef: return read_payload<kCrossRefRecord>(kind, value, first, ctx);
-    case NodeKind::Component: return read_payload<kComponentRecord>(kind, value, first, ctx);
-    case NodeKind::Variable: return read_payload<kVariableRecord>(kind, value, first, ctx);
-    case NodeKind::Error: return read_payload<kErrorRecord>(kind, value, first, ctx);
+      return read_payload<kFootnoteRecord>(kind, value, first, out, ctx);
+    case NodeKind::MathInline: return read_payload<kMathNodeRecord>(kind, value, first, out, ctx);
+    case NodeKind::MathDisplay:
+      return read_payload<kMathDisplayRecord>(kind, value, first, out, ctx);
+    case NodeKind::Citation: return read_payload<kCitationRecord>(kind, value, first, out, ctx);
+    case NodeKind::CrossRef: return read_payload<kCrossRefRecord>(kind, value, first, out, ctx);
+    case NodeKind::Component: return read_payload<kComponentRecord>(kind, value, first, out, ctx);
+    case NodeKind::Variable: return read_payload<kVariableRecord>(kind, value, first, out, ctx);
+    case NodeKind::Error: return read_payload<kErrorRecord>(kind, value, first, out, ctx);
   }
-  return Node();
+  return {};
 }
 
 // Both places read a node alike but for its tag: a nested node's tag may be the kind's index.
 // The tag is judged before anything of the payload, whatever the key order.
-DictResult<Node> read_node(JsonValue& value, ReadContext& ctx, bool nested) {
+DictStatus read_node(JsonValue& value, Node& out, ReadContext& ctx, bool nested) {
   auto tagged = find_record_tag(value, kInternallyTaggedNode);
   if (!tagged) return tagged.take_error();
   ReadLevel level(ctx);
@@ -295,17 +304,17 @@ DictResult<Node> read_node(JsonValue& value, ReadContext& ctx, bool nested) {
   auto kind = variant_from_tag(*tagged.value().tag, kNodeKindTags, /*allow_index=*/nested);
   if (!kind) return kind.take_error();
   ReadContext inside{ReadPlace::Content, ctx.depth};
-  return dispatch(static_cast<NodeKind>(kind.value()), value, tagged.value().first, inside);
+  return dispatch(static_cast<NodeKind>(kind.value()), value, tagged.value().first, out, inside);
 }
 
 }  // namespace
 
-DictResult<Node> node_from_value(JsonValue& value, ReadContext& ctx) {
-  return read_node(value, ctx, /*nested=*/false);
+DictStatus node_from_value(JsonValue& value, Node& out, ReadContext& ctx) {
+  return read_node(value, out, ctx, /*nested=*/false);
 }
 
-DictResult<Node> node_from_content(JsonValue& value, ReadContext& ctx) {
-  return read_node(value, ctx, /*nested=*/true);
+DictStatus node_from_content(JsonValue& value, Node& out, ReadContext& ctx) {
+  return read_node(value, out, ctx, /*nested=*/true);
 }
 
 }  // namespace zuv

@@ -8,6 +8,18 @@ namespace zuv {
 
 namespace {
 
+// The failures of the record reader, kept out of its frame: the reader recurses once per nesting
+// level, and only its success path should cost stack.
+[[gnu::cold, gnu::noinline]] DictFormError array_too_short(size_t index, const RecordInfo& info) {
+  return invalid_length(index, record_length_text(info.name, info.fields.size()));
+}
+
+[[gnu::cold, gnu::noinline]] DictFormError array_too_long(size_t count, const RecordInfo& info,
+                                                          const ReadContext& ctx) {
+  if (ctx.place == ReadPlace::Value) return invalid_length(count, expected::kFewerElements);
+  return invalid_length(count, sequence_length_text(info.fields.size()));
+}
+
 DictStatus read_fields_from_object(JsonObject& object, const RecordInfo& info, void* record,
                                    ReadContext& ctx) {
   uint32_t seen = 0;
@@ -50,13 +62,10 @@ DictStatus read_fields_from_array(JsonArray& array, size_t first, const RecordIn
       // the defaulted field as if it had been there.
       if (f.set_default) f.set_default(record);
     } else {
-      return invalid_length(i, record_length_text(info.name, field_count));
+      return array_too_short(i, info);
     }
   }
-  if (count > field_count) {
-    if (ctx.place == ReadPlace::Value) return invalid_length(count, expected::kFewerElements);
-    return invalid_length(count, sequence_length_text(field_count));
-  }
+  if (count > field_count) return array_too_long(count, info, ctx);
   return {};
 }
 

@@ -20,7 +20,7 @@ DictStatus read_root_type(JsonValue& value, Root&, ReadContext& ctx) {
 constexpr Field kRootFields[] = {
     custom_field<Root, read_root_type>("type"),
     field<&Root::frontmatter, read_optional<read_any>>("frontmatter", FieldClass::Optional),
-    field<&Root::children, read_list<node_from_value>>("children"),
+    field_into<&Root::children, read_list_into<Node, node_from_value>>("children"),
     field<&Root::position, read_position>("position"),
 };
 constexpr RecordSpec<Root> kRootRecord("Root", kRootFields);

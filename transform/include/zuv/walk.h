@@ -1,20 +1,30 @@
 #pragma once
-// The shared read-only walk over a document tree and the plain-text collector built on it.
+// The walk that the transforms, `query_all` and `collect_text` share.
+//
+// `walk_nodes` visits a list of nodes in pre-order: each node, then its children, then the next
+// node. It enters exactly the kinds whose `node_children` is not null: paragraph through
+// footnote_definition (the container kinds, link and image included) and component; never a
+// footnote_reference or a leaf kind. The walk goes one C++ frame deeper per nesting level, which
+// the parser and the dict-form reader bound.
 
-#include <functional>
 #include <string>
+#include <utility>
 
 #include "zuv/tree.h"
 
 namespace zuv {
 
-// Pre-order: `visitor` sees each node before its children. The walk descends into paragraph
-// through footnote_definition (html, links, images and the definition-list kinds included) and
-// into components; never into footnote_reference or the leaf kinds.
-void walk_nodes(const NodeList& nodes, const std::function<void(const Node&)>& visitor);
+// Calls `visit(const Node&)` on every node reached, in pre-order.
+template <class Visitor>
+void walk_nodes(const NodeList& nodes, Visitor&& visit) {
+  for (const Node& node : nodes) {
+    visit(node);
+    if (const NodeList* children = node_children(node)) walk_nodes(*children, visit);
+  }
+}
 
-// The values of the text nodes that `walk_nodes` reaches, concatenated in walk order without
-// separators. Inline code, math, citations, variables and errors add nothing.
+// The values of the text nodes that `walk_nodes` reaches, concatenated in the order reached
+// with nothing between them; no other kind adds anything.
 std::string collect_node_text(const NodeList& nodes);
 
 }  // namespace zuv

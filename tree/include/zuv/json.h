@@ -85,8 +85,8 @@ class JsonObject {
  public:
   using Entries = std::vector<JsonMember>;
 
-  // Special members are defined below, once `JsonMember` is complete: some compilers
-  // instantiate the vector's members as soon as the variant in `JsonValue` inspects this type.
+  // Out of line: `JsonMember` is still incomplete here, and clang instantiates the vector's
+  // (constexpr) members as soon as an inline body of the value tree names them.
   JsonObject();
   JsonObject(const JsonObject&);
   JsonObject(JsonObject&&) noexcept;

@@ -300,9 +300,8 @@ constexpr size_t math_payload_of(MathKind k) {
 // complete.
 struct MathExpr {
   MathKind kind = MathKind::Row;
-  MathPayload payload;
+  MathPayload payload;  // an empty row by default
 
-  // The empty row.
   MathExpr();
   // The payload must be the record the kind carries (checked in debug builds).
   template <class P>
@@ -356,7 +355,9 @@ inline bool MathAlign::operator==(const MathAlign& o) const {
   return rows == o.rows && numbered == o.numbered;
 }
 
-inline MathExpr::MathExpr() : payload(MathRow{}) {}
+// Defined once `CaseRow` and `AlignRow` are complete: clang instantiates the (constexpr)
+// destructors of the payload's vectors as soon as an inline body names them.
+inline MathExpr::MathExpr() : payload(std::in_place_type<MathRow>) {}
 inline MathExpr MathExpr::text_kind(MathKind k, std::string value) {
   return {k, MathText{std::move(value)}};
 }

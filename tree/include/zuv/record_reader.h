@@ -15,7 +15,9 @@
 //   element per field in declared order; too short: "invalid length {i}, expected struct X with
 //   N elements"; too long: "... expected fewer elements in array" straight from the value,
 //   "... expected N elements in sequence" inside a node). Every count and name in these
-//   messages comes from the spec.
+//   messages comes from the spec. Fields are read by value-returning element readers
+//   (`field`), or built in place (`field_into`), which recursive records use so that a
+//   nesting level costs little stack.
 // - `ReadContext` carries the place of the read (`ReadPlace::Value`: straight from the value
 //   given, as the root and the schema are read; `ReadPlace::Content`: inside a node) and the
 //   nesting depth. Each array or object that a reader enters is one level; a value nested more
@@ -288,6 +290,12 @@ void set_member_default(void* record) {
   static_cast<R*>(record)->*Member = MakeDefault();
 }
 
+template <auto Member, auto Into>
+DictStatus read_member_into(JsonValue& value, void* record, ReadContext& ctx) {
+  using R = typename MemberTraits<decltype(Member)>::Record;
+  return Into(value, static_cast<R*>(record)->*Member, ctx);
+}
+
 template <class R, auto Fn>
 DictStatus read_custom(JsonValue& value, void* record, ReadContext& ctx) {
   return Fn(value, *static_cast<R*>(record), ctx);
@@ -300,6 +308,16 @@ template <auto Member, auto Reader>
 constexpr Field field(std::string_view key, FieldClass cls = FieldClass::Required) {
   using R = typename detail::MemberTraits<decltype(Member)>::Record;
   return Field{key, cls, &detail::read_member<Member, Reader>, nullptr, &detail::kRecordTag<R>};
+}
+
+// A field read in place by `Into(JsonValue&, Member&, ReadContext&) -> DictStatus`. Recursive
+// readers (nodes, math expressions) use this form: they build straight into the record, so a
+// nesting level costs no result temporaries on the stack.
+template <auto Member, auto Into>
+constexpr Field field_into(std::string_view key, FieldClass cls = FieldClass::Required) {
+  using R = typename detail::MemberTraits<decltype(Member)>::Record;
+  return Field{key, cls, &detail::read_member_into<Member, Into>, nullptr,
+               &detail::kRecordTag<R>};
 }
 
 // A defaulted field whose default is not the record's initial value: `MakeDefault()` gives it.
@@ -354,6 +372,27 @@ auto read_list(JsonValue& value, ReadContext& ctx)
     out.push_back(std::move(r).value());
   }
   return out;
+}
+
+// The same, building each element in place with `Into(JsonValue&, T&, ReadContext&)`.
+template <class T, auto Into>
+DictStatus read_list_into(JsonValue& value, std::vector<T>& out, ReadContext& ctx) {
+  if (!value.is_array()) return invalid_type(value, expected::kSequence);
+  ReadLevel level(ctx);
+  if (level.too_deep()) return nesting_too_deep();
+  JsonArray& elements = value.as_array();
+  out.reserve(elements.size());
+  for (JsonValue& element : elements) {
+    if (DictStatus s = Into(element, out.emplace_back(), ctx); !s) return s;
+  }
+  return {};
+}
+
+// A record standing as a value, read in place: `read_list_into<CaseRow, record_into<kSpec>>`.
+template <const auto& Spec>
+DictStatus record_into(JsonValue& value, typename std::remove_cvref_t<decltype(Spec)>::Record& out,
+                       ReadContext& ctx) {
+  return read_record_into(value, Spec.info(), &out, ctx);
 }
 
 // JSON null gives absent; any other value is read by `Inner`.
