@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -64,17 +65,6 @@ bool is_ascii(std::string_view s) noexcept {
   return (bits & 0x8080808080808080ULL) == 0;
 }
 
-PyRef make_str(std::string_view s) noexcept {
-  const auto size = static_cast<Py_ssize_t>(s.size());
-  if (is_ascii(s)) {
-    // ASCII needs no decoding: the compact one-byte form is the bytes themselves.
-    PyRef text = PyRef::steal(PyUnicode_New(size, 127));
-    if (text) std::memcpy(PyUnicode_1BYTE_DATA(text.get()), s.data(), s.size());
-    return text;
-  }
-  return PyRef::steal(PyUnicode_DecodeUTF8(s.data(), size, nullptr));
-}
-
 PyRef new_dict(size_t size) noexcept {
 #if PY_VERSION_HEX < 0x030D0000
   // Made at its final size, so no insertion resizes it.
@@ -102,6 +92,71 @@ ConversionError pending_conversion_error() {
 
 // --- JSON values to Python objects.
 
+// Equal ints and equal short strs of one conversion share one object: both are immutable, and
+// a tree repeats them all the time (every node's "type", the lines, columns and offsets of
+// neighbouring positions), so sharing saves most of the allocations that are not dicts. Each
+// cache is direct-mapped: a slot holds the last object made for its hash, which catches the
+// repetitions that stand close together in the tree without any search.
+class SharedObjects {
+ public:
+  PyRef integer(uint64_t value) {
+    // The interpreter keeps its own objects for small ints.
+    if (value < 256) return PyRef::steal(PyLong_FromUnsignedLongLong(value));
+    Slot& slot = slot_for(ints_, kIntSlots, static_cast<size_t>(value));
+    if (slot.object && slot.value == value) return PyRef::borrow(slot.object.get());
+    PyRef object = PyRef::steal(PyLong_FromUnsignedLongLong(value));
+    if (object) {
+      slot.value = value;
+      slot.object = PyRef::borrow(object.get());
+    }
+    return object;
+  }
+
+  PyRef ascii(std::string_view s) {
+    if (s.size() > kMaxSharedText) return new_ascii(s);
+    uint64_t head = 0;
+    uint64_t tail = 0;
+    std::memcpy(&head, s.data(), std::min<size_t>(s.size(), 8));
+    if (s.size() > 8) std::memcpy(&tail, s.data() + s.size() - 8, 8);
+    const uint64_t hash = (head * 0x9E3779B97F4A7C15ULL) ^ (tail * 0xC2B2AE3D27D4EB4FULL) ^ s.size();
+    Slot& slot = slot_for(texts_, kTextSlots, static_cast<size_t>(hash ^ (hash >> 29)));
+    if (slot.object && slot.value == s.size() &&
+        std::memcmp(PyUnicode_1BYTE_DATA(slot.object.get()), s.data(), s.size()) == 0) {
+      return PyRef::borrow(slot.object.get());
+    }
+    PyRef object = new_ascii(s);
+    if (object) {
+      slot.value = s.size();
+      slot.object = PyRef::borrow(object.get());
+    }
+    return object;
+  }
+
+  static PyRef new_ascii(std::string_view s) {
+    // ASCII needs no decoding: the compact one-byte form is the bytes themselves.
+    PyRef text = PyRef::steal(PyUnicode_New(static_cast<Py_ssize_t>(s.size()), 127));
+    if (text) std::memcpy(PyUnicode_1BYTE_DATA(text.get()), s.data(), s.size());
+    return text;
+  }
+
+ private:
+  struct Slot {
+    uint64_t value = 0;  // the int, or the length of the text
+    PyRef object;
+  };
+  static constexpr size_t kIntSlots = 1024;
+  static constexpr size_t kTextSlots = 512;
+  static constexpr size_t kMaxSharedText = 24;  // the longest node kind name has 22 bytes
+
+  static Slot& slot_for(std::unique_ptr<Slot[]>& slots, size_t count, size_t hash) {
+    if (!slots) slots = std::make_unique<Slot[]>(count);
+    return slots[hash & (count - 1)];
+  }
+
+  std::unique_ptr<Slot[]> ints_;
+  std::unique_ptr<Slot[]> texts_;
+};
+
 class PythonWriter {
  public:
   PyRef write(const JsonValue& value, size_t depth);
@@ -112,20 +167,25 @@ class PythonWriter {
     if (!object) error = pending_conversion_error();
     return object;
   }
+  PyRef str(std::string_view s) {
+    if (is_ascii(s)) return shared_.ascii(s);
+    return PyRef::steal(PyUnicode_DecodeUTF8(s.data(), static_cast<Py_ssize_t>(s.size()), nullptr));
+  }
   PyRef write_array(const JsonArray& array, size_t depth);
   PyRef write_object(const JsonObject& object, size_t depth);
+
+  SharedObjects shared_;
 };
 
 PyRef PythonWriter::write(const JsonValue& value, size_t depth) {
   switch (value.kind()) {
     case JsonValue::Kind::Null: return PyRef::borrow(Py_None);
     case JsonValue::Kind::Bool: return PyRef::borrow(value.as_bool() ? Py_True : Py_False);
-    case JsonValue::Kind::Unsigned:
-      return checked(PyRef::steal(PyLong_FromUnsignedLongLong(value.as_u64())));
+    case JsonValue::Kind::Unsigned: return checked(shared_.integer(value.as_u64()));
     case JsonValue::Kind::Signed:
       return checked(PyRef::steal(PyLong_FromLongLong(value.as_i64())));
     case JsonValue::Kind::Float: return checked(PyRef::steal(PyFloat_FromDouble(value.as_f64())));
-    case JsonValue::Kind::String: return checked(make_str(value.as_string()));
+    case JsonValue::Kind::String: return checked(str(value.as_string()));
     case JsonValue::Kind::Array: return write_array(value.as_array(), depth);
     case JsonValue::Kind::Object: return write_object(value.as_object(), depth);
   }
@@ -160,7 +220,7 @@ PyRef PythonWriter::write_object(const JsonObject& object, size_t depth) {
     if (member.key.known() != JsonKey::kDynamic) {
       key = g_fixed_keys[member.key.known()];
     } else {
-      dynamic_key = checked(make_str(member.key.text()));
+      dynamic_key = checked(str(member.key.text()));
       if (!dynamic_key) return dynamic_key;
       key = dynamic_key.get();
     }
@@ -240,32 +300,54 @@ class ValueReader {
   ConversionError error;
 
  private:
-  bool fail(std::string message) {
-    error = ConversionError{std::move(message)};
+  // Everything but `read` stays out of line: `read` only dispatches, in tail calls, so a level
+  // of nesting costs one container reader's frame and no more.
+  [[gnu::noinline]] bool fail(std::string_view message) {
+    error = ConversionError{std::string(message)};
     return false;
   }
-  bool fail_pending() {
+  [[gnu::noinline]] bool fail_pending() {
     error = pending_conversion_error();
     return false;
   }
-  bool too_deep(PyObject* object, const Frame* parent);
+  [[gnu::noinline]] bool too_deep(PyObject* object, const Frame* parent);
 
-  bool read_int(PyObject* number, JsonValue& out);
-  bool read_str(PyObject* text, JsonValue& out);
-  bool read_key(PyObject* key, JsonKey& out);
-  bool read_items(PyObject* list_or_tuple, JsonValue& out, const Frame* parent, size_t depth);
-  bool read_dict(PyObject* dict, JsonValue& out, const Frame* parent, size_t depth);
-  bool read_set(PyObject* set, JsonValue& out, const Frame* parent, size_t depth);
-  bool read_sequence(PyObject* sequence, JsonValue& out, const Frame* parent, size_t depth);
-  bool read_mapping(PyObject* mapping, JsonValue& out, const Frame* parent, size_t depth);
-  bool read_dataclass(PyObject* object, PyObject* fields, JsonValue& out, const Frame* parent,
-                      size_t depth);
-  bool read_protocols(PyObject* object, JsonValue& out, const Frame* parent, size_t depth);
+  [[gnu::noinline]] static bool read_null(JsonValue& out);
+  [[gnu::noinline]] static bool read_bool(PyObject* boolean, JsonValue& out);
+  [[gnu::noinline]] static bool read_float(PyObject* number, JsonValue& out);
+  [[gnu::noinline]] bool read_int(PyObject* number, JsonValue& out);
+  [[gnu::noinline]] bool read_str(PyObject* text, JsonValue& out);
+  [[gnu::noinline]] bool read_key(PyObject* key, JsonKey& out);
+  [[gnu::noinline]] bool read_bytearray(PyObject* object);
+  [[gnu::noinline]] bool read_items(PyObject* list_or_tuple, JsonValue& out, const Frame* parent,
+                                    size_t depth);
+  [[gnu::noinline]] bool read_dict(PyObject* dict, JsonValue& out, const Frame* parent,
+                                   size_t depth);
+  [[gnu::noinline]] bool read_set(PyObject* set, JsonValue& out, const Frame* parent,
+                                  size_t depth);
+  [[gnu::noinline]] bool read_sequence(PyObject* sequence, JsonValue& out, const Frame* parent,
+                                       size_t depth);
+  [[gnu::noinline]] bool read_mapping(PyObject* mapping, JsonValue& out, const Frame* parent,
+                                      size_t depth);
+  [[gnu::noinline]] bool read_dataclass(PyObject* object, PyObject* fields, JsonValue& out,
+                                        const Frame* parent, size_t depth);
+  [[gnu::noinline]] bool read_protocols(PyObject* object, JsonValue& out, const Frame* parent,
+                                        size_t depth);
 };
+
+// The slot the next member or item is read into, out of line to keep the readers' frames small.
+[[gnu::noinline]] JsonMember& new_member(std::vector<JsonMember>& members) {
+  return members.emplace_back(JsonMember{JsonKey(Key::type), JsonValue()});
+}
+[[gnu::noinline]] JsonValue& new_item(JsonArray& items) { return items.emplace_back(); }
+[[gnu::noinline]] void store_array(JsonArray& items, JsonValue& out) {
+  out = JsonValue::make_array(std::move(items));
+}
 
 // Sorted keys, a later duplicate replacing an earlier one: the order and rule of JsonObject,
 // without the quadratic cost of inserting one key at a time.
-JsonValue object_from_members(std::vector<JsonMember> members, bool keys_unique) {
+[[gnu::noinline]] void object_from_members(std::vector<JsonMember>& members, bool keys_unique,
+                                          JsonValue& out) {
   auto less = [](const JsonMember& a, const JsonMember& b) { return a.key.text() < b.key.text(); };
   if (!std::is_sorted(members.begin(), members.end(), less)) {
     std::stable_sort(members.begin(), members.end(), less);
@@ -284,7 +366,7 @@ JsonValue object_from_members(std::vector<JsonMember> members, bool keys_unique)
   }
   JsonObject object;
   object.entries() = std::move(members);
-  return JsonValue::make_object(std::move(object));
+  out = JsonValue::make_object(std::move(object));
 }
 
 bool ValueReader::too_deep(PyObject* object, const Frame* parent) {
@@ -294,7 +376,7 @@ bool ValueReader::too_deep(PyObject* object, const Frame* parent) {
   for (const Frame* f = parent; f != nullptr; f = f->parent) path.push_back(f->object);
   std::sort(path.begin(), path.end());
   const bool cycle = std::adjacent_find(path.begin(), path.end()) != path.end();
-  return fail(std::string(cycle ? kCircularReference : kNestingTooDeep));
+  return fail(cycle ? kCircularReference : kNestingTooDeep);
 }
 
 bool ValueReader::read(PyObject* object, JsonValue& out, const Frame* parent, size_t depth) {
@@ -307,18 +389,9 @@ bool ValueReader::read(PyObject* object, JsonValue& out, const Frame* parent, si
   if (type == &PyList_Type || type == &PyTuple_Type) {
     return read_items(object, out, parent, depth);
   }
-  if (object == Py_None) {
-    out = JsonValue();
-    return true;
-  }
-  if (type == &PyBool_Type) {
-    out = JsonValue::make_bool(object == Py_True);
-    return true;
-  }
-  if (type == &PyFloat_Type) {
-    out = JsonValue::make_f64(PyFloat_AS_DOUBLE(object));
-    return true;
-  }
+  if (object == Py_None) return read_null(out);
+  if (type == &PyBool_Type) return read_bool(object, out);
+  if (type == &PyFloat_Type) return read_float(object, out);
 
   // Subclasses and the other types, in order.
   if (PyLong_Check(object)) return read_int(object, out);
@@ -327,16 +400,30 @@ bool ValueReader::read(PyObject* object, JsonValue& out, const Frame* parent, si
   }
   if (PyDict_Check(object)) return read_dict(object, out, parent, depth);
   if (PyUnicode_Check(object)) return read_str(object, out);
-  if (PyBytes_Check(object)) return fail(std::string(kBytesUnsupported));
-  if (PyByteArray_Check(object)) {
-    return fail(unexpected_type_message(qualname_or_unknown(type), "bytes"));
-  }
-  if (PyFloat_Check(object)) {
-    out = JsonValue::make_f64(PyFloat_AS_DOUBLE(object));
-    return true;
-  }
+  if (PyBytes_Check(object)) return fail(kBytesUnsupported);
+  if (PyByteArray_Check(object)) return read_bytearray(object);
+  if (PyFloat_Check(object)) return read_float(object, out);
   if (PyAnySet_Check(object)) return read_set(object, out, parent, depth);
   return read_protocols(object, out, parent, depth);
+}
+
+bool ValueReader::read_null(JsonValue& out) {
+  out = JsonValue();
+  return true;
+}
+
+bool ValueReader::read_bool(PyObject* boolean, JsonValue& out) {
+  out = JsonValue::make_bool(boolean == Py_True);
+  return true;
+}
+
+bool ValueReader::read_float(PyObject* number, JsonValue& out) {
+  out = JsonValue::make_f64(PyFloat_AS_DOUBLE(number));
+  return true;
+}
+
+bool ValueReader::read_bytearray(PyObject* object) {
+  return fail(unexpected_type_message(qualname_or_unknown(Py_TYPE(object)), "bytes"));
 }
 
 bool ValueReader::read_protocols(PyObject* object, JsonValue& out, const Frame* parent,
@@ -372,7 +459,7 @@ bool ValueReader::read_int(PyObject* number, JsonValue& out) {
     }
     PyErr_Clear();
   }
-  if (fits_128_bits(number, overflow > 0)) return fail(std::string(kNumberOutOfRange));
+  if (fits_128_bits(number, overflow > 0)) return fail(kNumberOutOfRange);
   return fail_pending();
 }
 
@@ -385,7 +472,7 @@ bool ValueReader::read_str(PyObject* text, JsonValue& out) {
 }
 
 bool ValueReader::read_key(PyObject* key, JsonKey& out) {
-  if (!PyUnicode_Check(key)) return fail(std::string(kDictKeyNotStr));
+  if (!PyUnicode_Check(key)) return fail(kDictKeyNotStr);
   Py_ssize_t size = 0;
   const char* data = PyUnicode_AsUTF8AndSize(key, &size);
   if (data == nullptr) return fail_pending();
@@ -408,11 +495,10 @@ bool ValueReader::read_items(PyObject* list_or_tuple, JsonValue& out, const Fram
   for (Py_ssize_t i = 0; i < size(); ++i) {
     PyRef item = PyRef::borrow(is_list ? PyList_GET_ITEM(list_or_tuple, i)
                                        : PyTuple_GET_ITEM(list_or_tuple, i));
-    JsonValue value;
-    if (!read(item.get(), value, &frame, depth + 1)) return false;
-    items.push_back(std::move(value));
+    // Read in place: no value of this level waits on the stack while the next one is read.
+    if (!read(item.get(), new_item(items), &frame, depth + 1)) return false;
   }
-  out = JsonValue::make_array(std::move(items));
+  store_array(items, out);
   return true;
 }
 
@@ -428,13 +514,12 @@ bool ValueReader::read_dict(PyObject* dict, JsonValue& out, const Frame* parent,
     // Held while the value is read: the caller's code may change the dict meanwhile.
     PyRef key = PyRef::borrow(borrowed_key);
     PyRef item = PyRef::borrow(borrowed_value);
-    JsonMember member{JsonKey(std::string()), JsonValue()};
+    JsonMember& member = new_member(members);
     if (!read_key(key.get(), member.key)) return false;
     if (!read(item.get(), member.value, &frame, depth + 1)) return false;
-    members.push_back(std::move(member));
   }
   // A dict changed while it was read may have handed out a key twice.
-  out = object_from_members(std::move(members), false);
+  object_from_members(members, false, out);
   return true;
 }
 
@@ -446,12 +531,10 @@ bool ValueReader::read_set(PyObject* set, JsonValue& out, const Frame* parent, s
   JsonArray items;
   items.reserve(static_cast<size_t>(PySet_Size(set)));
   while (PyRef item = PyRef::steal(PyIter_Next(iterator.get()))) {
-    JsonValue value;
-    if (!read(item.get(), value, &frame, depth + 1)) return false;
-    items.push_back(std::move(value));
+    if (!read(item.get(), new_item(items), &frame, depth + 1)) return false;
   }
   if (PyErr_Occurred() != nullptr) return fail_pending();
-  out = JsonValue::make_array(std::move(items));
+  store_array(items, out);
   return true;
 }
 
@@ -466,11 +549,9 @@ bool ValueReader::read_sequence(PyObject* sequence, JsonValue& out, const Frame*
   for (Py_ssize_t i = 0; i < size; ++i) {
     PyRef item = PyRef::steal(PySequence_GetItem(sequence, i));
     if (!item) return fail_pending();
-    JsonValue value;
-    if (!read(item.get(), value, &frame, depth + 1)) return false;
-    items.push_back(std::move(value));
+    if (!read(item.get(), new_item(items), &frame, depth + 1)) return false;
   }
-  out = JsonValue::make_array(std::move(items));
+  store_array(items, out);
   return true;
 }
 
@@ -484,14 +565,13 @@ bool ValueReader::read_mapping(PyObject* mapping, JsonValue& out, const Frame* p
   members.reserve(std::min(static_cast<size_t>(PyList_GET_SIZE(keys.get())), kMaxTrustedLength));
   for (Py_ssize_t i = 0; i < PyList_GET_SIZE(keys.get()); ++i) {
     PyRef key = PyRef::borrow(PyList_GET_ITEM(keys.get(), i));
-    JsonMember member{JsonKey(std::string()), JsonValue()};
+    JsonMember& member = new_member(members);
     if (!read_key(key.get(), member.key)) return false;
     PyRef item = PyRef::steal(PyObject_GetItem(mapping, key.get()));
     if (!item) return fail_pending();
     if (!read(item.get(), member.value, &frame, depth + 1)) return false;
-    members.push_back(std::move(member));
   }
-  out = object_from_members(std::move(members), false);
+  object_from_members(members, false, out);
   return true;
 }
 
@@ -515,14 +595,13 @@ bool ValueReader::read_dataclass(PyObject* object, PyObject* fields, JsonValue& 
   PyObject* unused = nullptr;
   while (PyDict_Next(fields, &pos, &borrowed_key, &unused)) {
     PyRef key = PyRef::borrow(borrowed_key);
-    JsonMember member{JsonKey(std::string()), JsonValue()};
+    JsonMember& member = new_member(members);
     if (!read_key(key.get(), member.key)) return false;
     PyRef item = PyRef::steal(PyObject_GetItem(attributes.get(), key.get()));
     if (!item) return fail_pending();
     if (!read(item.get(), member.value, &frame, depth + 1)) return false;
-    members.push_back(std::move(member));
   }
-  out = object_from_members(std::move(members), false);
+  object_from_members(members, false, out);
   return true;
 }
 

@@ -36,3 +36,21 @@ def test_parse_result_shape():
     assert tree == _zuv.parse(input="abc")
     # The fixed keys are interned once and shared by every result.
     assert next(iter(tree)) is next(iter(_zuv.parse("x")))
+
+
+def test_each_import_fills_its_own_module():
+    import importlib.util
+
+    fresh = importlib.util.module_from_spec(_zuv.__spec__)
+    _zuv.__spec__.loader.exec_module(fresh)
+    assert fresh.__all__ == _zuv.__all__
+    assert fresh.parse is not _zuv.parse and fresh.parse.__self__ is fresh
+
+    odd = importlib.util.module_from_spec(_zuv.__spec__)
+    odd.__all__ = ("kept",)
+    try:
+        _zuv.__spec__.loader.exec_module(odd)
+    except TypeError as e:
+        assert str(e) == "`__all__` must be a list"
+    else:
+        raise AssertionError("a tuple __all__ was accepted")

@@ -4,8 +4,9 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
-#include <chrono>
+#include <ctime>
 #include <new>
+#include <optional>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
@@ -89,6 +90,31 @@ CallResult py_build(const CallArguments& call) {
   return converted(value_to_python(*value));
 }
 
+// CPU seconds of the calling thread: on a shared machine, time spent waiting for a core is not
+// the conversion's.
+double thread_seconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// Seconds of each of `repeat` runs of `run` (which returns whether it succeeded), as a list.
+template <class Run>
+CallResult timed(Py_ssize_t repeat, Run run) {
+  PyRef times = PyRef::steal(PyList_New(repeat));
+  if (!times) return CallError::pending();
+  for (Py_ssize_t i = 0; i < repeat; ++i) {
+    std::optional<CallError> error;
+    const double start = thread_seconds();
+    const double took = run(error, start);
+    if (error) return std::move(*error);
+    PyObject* seconds = PyFloat_FromDouble(took);
+    if (seconds == nullptr) return CallError::pending();
+    PyList_SET_ITEM(times.get(), i, seconds);
+  }
+  return times;
+}
+
 Result<Py_ssize_t> repeat_argument(PyObject* object) {
   const Py_ssize_t n = PyLong_AsSsize_t(object);
   if (n == -1 && PyErr_Occurred() != nullptr) return CallError::pending();
@@ -107,18 +133,12 @@ CallResult py_time_value_to_python(const CallArguments& call) {
   if (!value) return std::move(value).error();
   Result<Py_ssize_t> repeat = repeat_argument((*bound)[1]);
   if (!repeat) return std::move(repeat).error();
-  PyRef times = PyRef::steal(PyList_New(*repeat));
-  if (!times) return CallError::pending();
-  for (Py_ssize_t i = 0; i < *repeat; ++i) {
-    const auto start = std::chrono::steady_clock::now();
+  return timed(*repeat, [&](std::optional<CallError>& error, double start) {
     Converted<PyRef> result = value_to_python(*value);
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    if (!result) return pythonize_error_to_value_error(std::move(result).error());
-    PyObject* seconds = PyFloat_FromDouble(took.count());
-    if (seconds == nullptr) return CallError::pending();
-    PyList_SET_ITEM(times.get(), i, seconds);
-  }
-  return times;
+    const double took = thread_seconds() - start;
+    if (!result) error = pythonize_error_to_value_error(std::move(result).error());
+    return took;  // the result is released after the clock stopped
+  });
 }
 
 // Seconds of each of `repeat` conversions of `value` into a value tree.
@@ -129,18 +149,12 @@ CallResult py_time_python_to_value(const CallArguments& call) {
   if (!bound) return std::move(bound).error();
   Result<Py_ssize_t> repeat = repeat_argument((*bound)[1]);
   if (!repeat) return std::move(repeat).error();
-  PyRef times = PyRef::steal(PyList_New(*repeat));
-  if (!times) return CallError::pending();
-  for (Py_ssize_t i = 0; i < *repeat; ++i) {
-    const auto start = std::chrono::steady_clock::now();
+  return timed(*repeat, [&](std::optional<CallError>& error, double start) {
     Converted<JsonValue> value = python_to_value((*bound)[0]);
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    if (!value) return pythonize_error_to_value_error(std::move(value).error());
-    PyObject* seconds = PyFloat_FromDouble(took.count());
-    if (seconds == nullptr) return CallError::pending();
-    PyList_SET_ITEM(times.get(), i, seconds);
-  }
-  return times;
+    const double took = thread_seconds() - start;
+    if (!value) error = pythonize_error_to_value_error(std::move(value).error());
+    return took;
+  });
 }
 
 // Unwinds out of the body the way a fault of the module would.
