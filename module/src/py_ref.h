@@ -26,8 +26,10 @@ class PyRef {
   PyRef& operator=(const PyRef&) = delete;
   PyRef(PyRef&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
   PyRef& operator=(PyRef&& other) noexcept {
-    PyRef old(std::move(*this));
-    p_ = std::exchange(other.p_, nullptr);
+    if (this != &other) {
+      PyObject* old = std::exchange(p_, std::exchange(other.p_, nullptr));
+      Py_XDECREF(old);  // last: releasing may run code that reads this owner
+    }
     return *this;
   }
   ~PyRef() { Py_XDECREF(p_); }
@@ -41,7 +43,7 @@ class PyRef {
   PyObject* get() const noexcept { return p_; }
   explicit operator bool() const noexcept { return p_ != nullptr; }
   [[nodiscard]] PyObject* release() noexcept { return std::exchange(p_, nullptr); }
-  void reset() noexcept { PyRef old(std::move(*this)); }
+  void reset() noexcept { Py_XDECREF(std::exchange(p_, nullptr)); }
 
  private:
   explicit PyRef(PyObject* p) noexcept : p_(p) {}

@@ -57,6 +57,15 @@ def test_text_arguments():
         assert "surrogates not allowed" in str(excinfo.value)
 
 
+def test_optional_text_arguments():
+    assert t.optional_text() is None
+    assert t.optional_text(None) is None
+    assert t.optional_text(value="") == ""
+    with pytest.raises(TypeError) as excinfo:
+        t.optional_text(5)
+    assert str(excinfo.value) == "argument 'value': 'int' object is not an instance of 'str'"
+
+
 def test_naming_rule_renames_exactly_type_error_and_keeps_its_cause():
     root = KeyError("root")
 

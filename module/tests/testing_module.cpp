@@ -202,6 +202,18 @@ CallResult py_text(const CallArguments& call) {
                                          "strict"));
 }
 
+// An optional text parameter: not given and None are no text.
+constexpr auto kOptionalTextParameters = parameters("optional_text", 0, "value");
+CallResult py_optional_text(const CallArguments& call) {
+  auto bound = bind_arguments(kOptionalTextParameters, call);
+  if (!bound) return std::move(bound).error();
+  Result<std::optional<std::string_view>> text = bound->optional_text(0);
+  if (!text) return std::move(text).error();
+  if (!*text) return PyRef::borrow(Py_None);
+  return new_object(PyUnicode_DecodeUTF8((*text)->data(),
+                                         static_cast<Py_ssize_t>((*text)->size()), "strict"));
+}
+
 // Calls `fn` as the conversion of the argument 'fn', with the naming rule applied to whatever
 // it raises.
 constexpr auto kNamedParameters = parameters("named", 1, "fn");
@@ -232,6 +244,8 @@ PyMethodDef kMethods[] = {
      "bind(first, second, third=None)\n--\n\nThe arguments as bound."},
     {"text", as_method(fastcall_entry<py_text>), kFastCall,
      "text(value)\n--\n\nA text argument, read back."},
+    {"optional_text", as_method(fastcall_entry<py_optional_text>), kFastCall,
+     "optional_text(value=None)\n--\n\nAn optional text argument, read back."},
     {"named", as_method(fastcall_entry<py_named>), kFastCall,
      "named(fn)\n--\n\nCall fn as an argument conversion."},
     {"inside_call", as_method(noargs_entry<py_inside_call>), METH_NOARGS,
