@@ -3,64 +3,75 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
+#include "functions.h"
+#include "messages.h"
+#include "trampoline.h"
+
+namespace zuv::module {
+
 namespace {
 
-constexpr const char kVersion[] = "0.1.2-beta.11";
+constexpr const char kParseDoc[] =
+    "parse(input)\n--\n\nParse an ZUV document and return the AST as a Python dict.";
+constexpr const char kVersionDoc[] = "version()\n--\n\nReturn the ZUV parser version.";
 
-PyObject* py_version(PyObject* /*self*/, PyObject* /*unused*/) {
-  return PyUnicode_FromStringAndSize(kVersion, sizeof kVersion - 1);
-}
+constexpr int kFastCall = METH_FASTCALL | METH_KEYWORDS;
 
-// Registration order is the order of `__all__`.
+// Registration order is the order of `__all__`: parse, parse_with_defaults,
+// parse_with_transforms, validate, collect_text, query_all, version.
 PyMethodDef kMethods[] = {
-    {"version", py_version, METH_NOARGS, "version()\n--\n\nReturn the ZUV parser version."},
+    {"parse", as_method(fastcall_entry<py_parse>), kFastCall, kParseDoc},
+    {"version", as_method(noargs_entry<py_version>), METH_NOARGS, kVersionDoc},
     {nullptr, nullptr, 0, nullptr},
 };
 
-int add_module_functions(PyObject* module) {
-  PyObject* name_of_module = PyModule_GetNameObject(module);
-  if (name_of_module == nullptr) return -1;
-  int rc = 0;
-  for (PyMethodDef* def = kMethods; def->ml_name != nullptr && rc == 0; ++def) {
-    PyObject* fn = PyCFunction_NewEx(def, module, name_of_module);
-    if (fn == nullptr) { rc = -1; break; }
-    PyObject* name = PyObject_GetAttrString(fn, "__name__");
-    if (name == nullptr || !PyUnicode_Check(name)) {
-      if (name != nullptr) PyErr_SetString(PyExc_TypeError, "function name is not a str");
-      Py_XDECREF(name);
-      Py_DECREF(fn);
-      rc = -1;
-      break;
-    }
-    PyObject* all = PyObject_GetAttrString(module, "__all__");
-    if (all == nullptr && PyErr_ExceptionMatches(PyExc_AttributeError)) {
-      PyErr_Clear();
-      all = PyList_New(0);
-      if (all != nullptr && PyObject_SetAttrString(module, "__all__", all) < 0) Py_CLEAR(all);
-    }
-    if (all == nullptr || !PyList_Check(all) || PyList_Append(all, name) < 0 ||
-        PyObject_SetAttr(module, name, fn) < 0) {
-      if (all != nullptr && !PyList_Check(all))
-        PyErr_SetString(PyExc_TypeError, "`__all__` must be a list");
-      rc = -1;
-    }
-    Py_XDECREF(all);
-    Py_DECREF(name);
-    Py_DECREF(fn);
+// The module's `__all__`, made empty when it has none yet.
+Result<PyRef> all_list(PyObject* module) {
+  PyRef all = PyRef::steal(PyObject_GetAttrString(module, "__all__"));
+  if (!all) {
+    if (!PyErr_ExceptionMatches(PyExc_AttributeError)) return CallError::pending();
+    PyErr_Clear();
+    all = PyRef::steal(PyList_New(0));
+    if (!all) return CallError::pending();
+    if (PyObject_SetAttrString(module, "__all__", all.get()) < 0) return CallError::pending();
   }
-  Py_DECREF(name_of_module);
-  return rc;
+  if (!PyList_Check(all.get())) return CallError::type_error(std::string(kAllNotAList));
+  return all;
 }
 
-int module_exec(PyObject* module) {
-  if (module == nullptr) return -1;
+Result<bool> add_module_functions(PyObject* module) {
+  PyRef module_name = PyRef::steal(PyModule_GetNameObject(module));
+  if (!module_name) return CallError::pending();
+  for (PyMethodDef* def = kMethods; def->ml_name != nullptr; ++def) {
+    PyRef function = PyRef::steal(PyCFunction_NewEx(def, module, module_name.get()));
+    if (!function) return CallError::pending();
+    PyRef name = PyRef::steal(PyObject_GetAttrString(function.get(), "__name__"));
+    if (!name) return CallError::pending();
+    if (!PyUnicode_Check(name.get())) {
+      return CallError::type_error(std::string(kFunctionNameNotStr));
+    }
+    Result<PyRef> all = all_list(module);
+    if (!all) return std::move(all).error();
+    if (PyList_Append(all->get(), name.get()) < 0) internal_fault("could not extend __all__");
+    if (PyObject_SetAttr(module, name.get(), function.get()) < 0) return CallError::pending();
+  }
+  return true;
+}
+
+Result<bool> module_exec_step(PyObject* module) {
+  if (module == nullptr) {
+    if (PyErr_Occurred() != nullptr) return CallError::pending();
+    internal_fault("module_exec was given no module");
+  }
   if (!PyModule_Check(module)) {
-    PyErr_Format(PyExc_TypeError, "'%s' object is not an instance of 'module'",
-                 Py_TYPE(module)->tp_name);
-    return -1;
+    std::string qualname;
+    if (!type_qualname(Py_TYPE(module), qualname)) qualname = kUnknownTypeName;
+    return CallError::type_error(not_an_instance_message(qualname, "module"));
   }
   return add_module_functions(module);
 }
+
+int module_exec(PyObject* module) { return module_exec_trampoline(module_exec_step, module); }
 
 PyModuleDef_Slot kSlots[] = {
     {Py_mod_exec, reinterpret_cast<void*>(module_exec)},
@@ -81,4 +92,8 @@ PyModuleDef kModule = {
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) PyObject* PyInit__zuv() { return PyModuleDef_Init(&kModule); }
+}  // namespace zuv::module
+
+extern "C" __attribute__((visibility("default"))) PyObject* PyInit__zuv() {
+  return PyModuleDef_Init(&zuv::module::kModule);
+}

@@ -3,12 +3,54 @@ import _zuv
 
 def test_module_surface():
     assert _zuv.__doc__ == "ZUV Python module."
-    assert _zuv.__all__[-1] == "version"
+    assert _zuv.__all__ == ["parse", "version"]
     for name in _zuv.__all__:
-        assert getattr(_zuv, name).__module__ == "_zuv"
+        function = getattr(_zuv, name)
+        assert function.__module__ == "_zuv"
+        assert function.__self__ is _zuv
+
+
+def test_doc_strings_and_signatures():
+    assert _zuv.parse.__text_signature__ == "(input)"
+    assert _zuv.parse.__doc__ == "Parse an ZUV document and return the AST as a Python dict."
+    assert _zuv.version.__text_signature__ == "()"
+    assert _zuv.version.__doc__ == "Return the ZUV parser version."
 
 
 def test_version():
     assert _zuv.version() == "0.1.2-beta.11"
-    assert _zuv.version.__text_signature__ == "()"
-    assert _zuv.version.__doc__ == "Return the ZUV parser version."
+    assert _zuv.version() is not _zuv.version()
+    try:
+        _zuv.version(1)
+    except TypeError as e:
+        assert "takes no arguments" in str(e)
+    else:
+        raise AssertionError("version(1) did not raise")
+
+
+def test_parse_result_shape():
+    tree = _zuv.parse("abc")
+    assert list(tree) == ["children", "frontmatter", "position", "type"]
+    assert list(tree["position"]) == ["end", "start"]
+    assert list(tree["position"]["start"]) == ["column", "line", "offset"]
+    assert tree == _zuv.parse(input="abc")
+    # The fixed keys are interned once and shared by every result.
+    assert next(iter(tree)) is next(iter(_zuv.parse("x")))
+
+
+def test_each_import_fills_its_own_module():
+    import importlib.util
+
+    fresh = importlib.util.module_from_spec(_zuv.__spec__)
+    _zuv.__spec__.loader.exec_module(fresh)
+    assert fresh.__all__ == _zuv.__all__
+    assert fresh.parse is not _zuv.parse and fresh.parse.__self__ is fresh
+
+    odd = importlib.util.module_from_spec(_zuv.__spec__)
+    odd.__all__ = ("kept",)
+    try:
+        _zuv.__spec__.loader.exec_module(odd)
+    except TypeError as e:
+        assert str(e) == "`__all__` must be a list"
+    else:
+        raise AssertionError("a tuple __all__ was accepted")

@@ -1,0 +1,636 @@
+#include "convert.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "messages.h"
+#include "zuv/limits.h"
+
+namespace zuv::module {
+
+// The process-wide objects below are plain pointers on purpose: they live as long as the
+// interpreter, and an owner that gave them back at exit would touch a finalised interpreter.
+
+namespace {
+
+// A length reported by the caller's `__len__` sizes the array only up to this many items; the
+// rest grows as the items arrive, so a lying `__len__` cannot allocate without bound.
+constexpr size_t kMaxTrustedLength = size_t{1} << 16;
+
+PyObject* g_fixed_keys[kKeyCount] = {};
+bool g_fixed_keys_ready = false;
+
+bool make_fixed_keys() noexcept {
+  for (size_t i = 0; i < kKeyCount; ++i) {
+    if (g_fixed_keys[i] != nullptr) continue;
+    PyObject* text = PyUnicode_FromStringAndSize(kKeyTexts[i].data(),
+                                                 static_cast<Py_ssize_t>(kKeyTexts[i].size()));
+    if (text == nullptr) return false;
+    PyUnicode_InternInPlace(&text);
+    g_fixed_keys[i] = text;
+  }
+  g_fixed_keys_ready = true;
+  return true;
+}
+
+// Pauses the cyclic garbage collector: the objects a conversion makes cannot form cycles, and
+// a collection every few hundred new dicts would walk the whole growing tree again and again.
+class GcPause {
+ public:
+  GcPause() noexcept : was_enabled_(PyGC_Disable()) {}
+  ~GcPause() {
+    if (was_enabled_) PyGC_Enable();
+  }
+  GcPause(const GcPause&) = delete;
+  GcPause& operator=(const GcPause&) = delete;
+
+ private:
+  int was_enabled_;
+};
+
+bool is_ascii(std::string_view s) noexcept {
+  uint64_t bits = 0;
+  size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    uint64_t word;
+    std::memcpy(&word, s.data() + i, 8);
+    bits |= word;
+  }
+  for (; i < s.size(); ++i) bits |= static_cast<unsigned char>(s[i]);
+  return (bits & 0x8080808080808080ULL) == 0;
+}
+
+PyRef new_dict(size_t size) noexcept {
+#if PY_VERSION_HEX < 0x030D0000
+  // Made at its final size, so no insertion resizes it.
+  return PyRef::steal(_PyDict_NewPresized(static_cast<Py_ssize_t>(size)));
+#else
+  (void)size;
+  return PyRef::steal(PyDict_New());
+#endif
+}
+
+std::string qualname_or_unknown(PyTypeObject* type) {
+  std::string name;
+  if (!type_qualname(type, name)) name = kUnknownTypeName;
+  return name;
+}
+
+// The conversion failure for the exception pending in the interpreter.
+ConversionError pending_conversion_error() {
+  if (PyErr_ExceptionMatches(PyExc_MemoryError)) {
+    PyErr_Clear();
+    return ConversionError{{}, true};
+  }
+  return ConversionError{describe_exception(RaisedException::fetch()), false};
+}
+
+// --- JSON values to Python objects.
+
+// Equal ints and equal short strs of one conversion share one object: both are immutable, and
+// a tree repeats them all the time (every node's "type", the lines, columns and offsets of
+// neighbouring positions), so sharing saves most of the allocations that are not dicts. Each
+// cache is direct-mapped: a slot holds the last object made for its hash, which catches the
+// repetitions that stand close together in the tree without any search.
+class SharedObjects {
+ public:
+  PyRef integer(uint64_t value) {
+    // The interpreter keeps its own objects for small ints.
+    if (value < 256) return PyRef::steal(PyLong_FromUnsignedLongLong(value));
+    Slot& slot = slot_for(ints_, kIntSlots, static_cast<size_t>(value));
+    if (slot.object && slot.value == value) return PyRef::borrow(slot.object.get());
+    PyRef object = PyRef::steal(PyLong_FromUnsignedLongLong(value));
+    if (object) {
+      slot.value = value;
+      slot.object = PyRef::borrow(object.get());
+    }
+    return object;
+  }
+
+  PyRef ascii(std::string_view s) {
+    if (s.size() > kMaxSharedText) return new_ascii(s);
+    uint64_t head = 0;
+    uint64_t tail = 0;
+    std::memcpy(&head, s.data(), std::min<size_t>(s.size(), 8));
+    if (s.size() > 8) std::memcpy(&tail, s.data() + s.size() - 8, 8);
+    const uint64_t hash = (head * 0x9E3779B97F4A7C15ULL) ^ (tail * 0xC2B2AE3D27D4EB4FULL) ^ s.size();
+    Slot& slot = slot_for(texts_, kTextSlots, static_cast<size_t>(hash ^ (hash >> 29)));
+    if (slot.object && slot.value == s.size() &&
+        std::memcmp(PyUnicode_1BYTE_DATA(slot.object.get()), s.data(), s.size()) == 0) {
+      return PyRef::borrow(slot.object.get());
+    }
+    PyRef object = new_ascii(s);
+    if (object) {
+      slot.value = s.size();
+      slot.object = PyRef::borrow(object.get());
+    }
+    return object;
+  }
+
+  static PyRef new_ascii(std::string_view s) {
+    // ASCII needs no decoding: the compact one-byte form is the bytes themselves.
+    PyRef text = PyRef::steal(PyUnicode_New(static_cast<Py_ssize_t>(s.size()), 127));
+    if (text) std::memcpy(PyUnicode_1BYTE_DATA(text.get()), s.data(), s.size());
+    return text;
+  }
+
+ private:
+  struct Slot {
+    uint64_t value = 0;  // the int, or the length of the text
+    PyRef object;
+  };
+  static constexpr size_t kIntSlots = 1024;
+  static constexpr size_t kTextSlots = 512;
+  static constexpr size_t kMaxSharedText = 24;  // the longest node kind name has 22 bytes
+
+  static Slot& slot_for(std::unique_ptr<Slot[]>& slots, size_t count, size_t hash) {
+    if (!slots) slots = std::make_unique<Slot[]>(count);
+    return slots[hash & (count - 1)];
+  }
+
+  std::unique_ptr<Slot[]> ints_;
+  std::unique_ptr<Slot[]> texts_;
+};
+
+class PythonWriter {
+ public:
+  PyRef write(const JsonValue& value, size_t depth);
+  ConversionError error;
+
+ private:
+  PyRef checked(PyRef object) {
+    if (!object) error = pending_conversion_error();
+    return object;
+  }
+  PyRef str(std::string_view s) {
+    if (is_ascii(s)) return shared_.ascii(s);
+    return PyRef::steal(PyUnicode_DecodeUTF8(s.data(), static_cast<Py_ssize_t>(s.size()), nullptr));
+  }
+  PyRef write_array(const JsonArray& array, size_t depth);
+  PyRef write_object(const JsonObject& object, size_t depth);
+
+  SharedObjects shared_;
+};
+
+PyRef PythonWriter::write(const JsonValue& value, size_t depth) {
+  switch (value.kind()) {
+    case JsonValue::Kind::Null: return PyRef::borrow(Py_None);
+    case JsonValue::Kind::Bool: return PyRef::borrow(value.as_bool() ? Py_True : Py_False);
+    case JsonValue::Kind::Unsigned: return checked(shared_.integer(value.as_u64()));
+    case JsonValue::Kind::Signed:
+      return checked(PyRef::steal(PyLong_FromLongLong(value.as_i64())));
+    case JsonValue::Kind::Float: return checked(PyRef::steal(PyFloat_FromDouble(value.as_f64())));
+    case JsonValue::Kind::String: return checked(str(value.as_string()));
+    case JsonValue::Kind::Array: return write_array(value.as_array(), depth);
+    case JsonValue::Kind::Object: return write_object(value.as_object(), depth);
+  }
+  internal_fault("JSON value of unknown kind");
+}
+
+PyRef PythonWriter::write_array(const JsonArray& array, size_t depth) {
+  if (depth >= kMaxValueDepth) {
+    error = ConversionError{std::string(kNestingTooDeep)};
+    return PyRef();
+  }
+  PyRef list = checked(PyRef::steal(PyList_New(static_cast<Py_ssize_t>(array.size()))));
+  if (!list) return list;
+  for (size_t i = 0; i < array.size(); ++i) {
+    PyRef item = write(array[i], depth + 1);
+    if (!item) return item;  // the list's empty slots are null, which it releases safely
+    PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item.release());
+  }
+  return list;
+}
+
+PyRef PythonWriter::write_object(const JsonObject& object, size_t depth) {
+  if (depth >= kMaxValueDepth) {
+    error = ConversionError{std::string(kNestingTooDeep)};
+    return PyRef();
+  }
+  PyRef dict = checked(new_dict(object.size()));
+  if (!dict) return dict;
+  for (const JsonMember& member : object) {
+    PyRef dynamic_key;
+    PyObject* key;
+    if (member.key.known() != JsonKey::kDynamic) {
+      key = g_fixed_keys[member.key.known()];
+    } else {
+      dynamic_key = checked(str(member.key.text()));
+      if (!dynamic_key) return dynamic_key;
+      key = dynamic_key.get();
+    }
+    PyRef item = write(member.value, depth + 1);
+    if (!item) return item;
+    if (PyDict_SetItem(dict.get(), key, item.get()) < 0) {
+      error = pending_conversion_error();
+      return PyRef();
+    }
+  }
+  return dict;
+}
+
+// --- Python objects to JSON values.
+
+PyObject* g_sequence_abc = nullptr;
+PyObject* g_mapping_abc = nullptr;
+PyObject* g_dataclass_fields_name = nullptr;
+PyObject* g_dict_name = nullptr;
+
+bool load_abcs() noexcept {
+  if (g_mapping_abc != nullptr) return true;
+  PyRef abc = PyRef::steal(PyImport_ImportModule("collections.abc"));
+  if (!abc) return false;
+  PyRef sequence = PyRef::steal(PyObject_GetAttrString(abc.get(), "Sequence"));
+  if (!sequence) return false;
+  PyRef mapping = PyRef::steal(PyObject_GetAttrString(abc.get(), "Mapping"));
+  if (!mapping) return false;
+  g_sequence_abc = sequence.release();
+  g_mapping_abc = mapping.release();
+  return true;
+}
+
+bool load_attribute_names() noexcept {
+  if (g_dict_name != nullptr) return true;
+  PyObject* fields = PyUnicode_InternFromString("__dataclass_fields__");
+  if (fields == nullptr) return false;
+  PyObject* dict = PyUnicode_InternFromString("__dict__");
+  if (dict == nullptr) {
+    Py_DECREF(fields);
+    return false;
+  }
+  g_dataclass_fields_name = fields;
+  g_dict_name = dict;
+  return true;
+}
+
+int long_as_16_bytes(PyObject* number, unsigned char (&bytes)[16], bool is_signed) noexcept {
+  auto* value = reinterpret_cast<PyLongObject*>(number);
+#if PY_VERSION_HEX >= 0x030D0000
+  return _PyLong_AsByteArray(value, bytes, sizeof bytes, 1, is_signed ? 1 : 0, 1);
+#else
+  return _PyLong_AsByteArray(value, bytes, sizeof bytes, 1, is_signed ? 1 : 0);
+#endif
+}
+
+// Whether an int outside the 64-bit ranges still fits 128 bits, unsigned or signed; when it
+// does not, the interpreter's OverflowError is left pending.
+bool fits_128_bits(PyObject* number, bool positive) noexcept {
+  unsigned char bytes[16];
+  if (positive) {
+    if (long_as_16_bytes(number, bytes, false) == 0) return true;
+    PyErr_Clear();
+  }
+  return long_as_16_bytes(number, bytes, true) == 0;
+}
+
+// The containers enclosing the object being read, innermost first; lives on the stack.
+struct Frame {
+  PyObject* object;
+  const Frame* parent;
+};
+
+class ValueReader {
+ public:
+  bool read(PyObject* object, JsonValue& out, const Frame* parent, size_t depth);
+  ConversionError error;
+
+ private:
+  // Everything but `read` stays out of line: `read` only dispatches, in tail calls, so a level
+  // of nesting costs one container reader's frame and no more.
+  [[gnu::noinline]] bool fail(std::string_view message) {
+    error = ConversionError{std::string(message)};
+    return false;
+  }
+  [[gnu::noinline]] bool fail_pending() {
+    error = pending_conversion_error();
+    return false;
+  }
+  [[gnu::noinline]] bool too_deep(PyObject* object, const Frame* parent);
+
+  [[gnu::noinline]] static bool read_null(JsonValue& out);
+  [[gnu::noinline]] static bool read_bool(PyObject* boolean, JsonValue& out);
+  [[gnu::noinline]] static bool read_float(PyObject* number, JsonValue& out);
+  [[gnu::noinline]] bool read_int(PyObject* number, JsonValue& out);
+  [[gnu::noinline]] bool read_str(PyObject* text, JsonValue& out);
+  [[gnu::noinline]] bool read_key(PyObject* key, JsonKey& out);
+  [[gnu::noinline]] bool read_bytearray(PyObject* object);
+  [[gnu::noinline]] bool read_items(PyObject* list_or_tuple, JsonValue& out, const Frame* parent,
+                                    size_t depth);
+  [[gnu::noinline]] bool read_dict(PyObject* dict, JsonValue& out, const Frame* parent,
+                                   size_t depth);
+  [[gnu::noinline]] bool read_set(PyObject* set, JsonValue& out, const Frame* parent,
+                                  size_t depth);
+  [[gnu::noinline]] bool read_sequence(PyObject* sequence, JsonValue& out, const Frame* parent,
+                                       size_t depth);
+  [[gnu::noinline]] bool read_mapping(PyObject* mapping, JsonValue& out, const Frame* parent,
+                                      size_t depth);
+  [[gnu::noinline]] bool read_dataclass(PyObject* object, PyObject* fields, JsonValue& out,
+                                        const Frame* parent, size_t depth);
+  [[gnu::noinline]] bool read_protocols(PyObject* object, JsonValue& out, const Frame* parent,
+                                        size_t depth);
+};
+
+// The slot the next member or item is read into, out of line to keep the readers' frames small.
+[[gnu::noinline]] JsonMember& new_member(std::vector<JsonMember>& members) {
+  return members.emplace_back(JsonMember{JsonKey(Key::type), JsonValue()});
+}
+[[gnu::noinline]] JsonValue& new_item(JsonArray& items) { return items.emplace_back(); }
+[[gnu::noinline]] void store_array(JsonArray& items, JsonValue& out) {
+  out = JsonValue::make_array(std::move(items));
+}
+
+// Sorted keys, a later duplicate replacing an earlier one: the order and rule of JsonObject,
+// without the quadratic cost of inserting one key at a time.
+[[gnu::noinline]] void object_from_members(std::vector<JsonMember>& members, bool keys_unique,
+                                          JsonValue& out) {
+  auto less = [](const JsonMember& a, const JsonMember& b) { return a.key.text() < b.key.text(); };
+  if (!std::is_sorted(members.begin(), members.end(), less)) {
+    std::stable_sort(members.begin(), members.end(), less);
+  }
+  if (!keys_unique && !members.empty()) {
+    size_t kept = 1;
+    for (size_t i = 1; i < members.size(); ++i) {
+      if (members[i].key.text() == members[kept - 1].key.text()) {
+        members[kept - 1] = std::move(members[i]);
+      } else {
+        if (kept != i) members[kept] = std::move(members[i]);
+        ++kept;
+      }
+    }
+    members.erase(members.begin() + static_cast<std::ptrdiff_t>(kept), members.end());
+  }
+  JsonObject object;
+  object.entries() = std::move(members);
+  out = JsonValue::make_object(std::move(object));
+}
+
+bool ValueReader::too_deep(PyObject* object, const Frame* parent) {
+  // Reached only at the limit: a cycle always gets here, since reading it never ends, so the
+  // normal path pays nothing for telling a cycle from deep nesting.
+  std::vector<PyObject*> path{object};
+  for (const Frame* f = parent; f != nullptr; f = f->parent) path.push_back(f->object);
+  std::sort(path.begin(), path.end());
+  const bool cycle = std::adjacent_find(path.begin(), path.end()) != path.end();
+  return fail(cycle ? kCircularReference : kNestingTooDeep);
+}
+
+bool ValueReader::read(PyObject* object, JsonValue& out, const Frame* parent, size_t depth) {
+  PyTypeObject* type = Py_TYPE(object);
+  // Exact types first: everything a tree dict holds is decided here, without a subclass or
+  // protocol check. Each exact type is decided as the ordered tests below would decide it.
+  if (type == &PyUnicode_Type) return read_str(object, out);
+  if (type == &PyDict_Type) return read_dict(object, out, parent, depth);
+  if (type == &PyLong_Type) return read_int(object, out);
+  if (type == &PyList_Type || type == &PyTuple_Type) {
+    return read_items(object, out, parent, depth);
+  }
+  if (object == Py_None) return read_null(out);
+  if (type == &PyBool_Type) return read_bool(object, out);
+  if (type == &PyFloat_Type) return read_float(object, out);
+
+  // Subclasses and the other types, in order.
+  if (PyLong_Check(object)) return read_int(object, out);
+  if (PyList_Check(object) || PyTuple_Check(object)) {
+    return read_items(object, out, parent, depth);
+  }
+  if (PyDict_Check(object)) return read_dict(object, out, parent, depth);
+  if (PyUnicode_Check(object)) return read_str(object, out);
+  if (PyBytes_Check(object)) return fail(kBytesUnsupported);
+  if (PyByteArray_Check(object)) return read_bytearray(object);
+  if (PyFloat_Check(object)) return read_float(object, out);
+  if (PyAnySet_Check(object)) return read_set(object, out, parent, depth);
+  return read_protocols(object, out, parent, depth);
+}
+
+bool ValueReader::read_null(JsonValue& out) {
+  out = JsonValue();
+  return true;
+}
+
+bool ValueReader::read_bool(PyObject* boolean, JsonValue& out) {
+  out = JsonValue::make_bool(boolean == Py_True);
+  return true;
+}
+
+bool ValueReader::read_float(PyObject* number, JsonValue& out) {
+  out = JsonValue::make_f64(PyFloat_AS_DOUBLE(number));
+  return true;
+}
+
+bool ValueReader::read_bytearray(PyObject* object) {
+  return fail(unexpected_type_message(qualname_or_unknown(Py_TYPE(object)), "bytes"));
+}
+
+bool ValueReader::read_protocols(PyObject* object, JsonValue& out, const Frame* parent,
+                                 size_t depth) {
+  if (!load_abcs() || !load_attribute_names()) return fail_pending();
+  int is = PyObject_IsInstance(object, g_sequence_abc);
+  if (is < 0) return fail_pending();
+  if (is > 0) return read_sequence(object, out, parent, depth);
+  is = PyObject_IsInstance(object, g_mapping_abc);
+  if (is < 0) return fail_pending();
+  if (is > 0) return read_mapping(object, out, parent, depth);
+
+  PyRef fields = PyRef::steal(PyObject_GetAttr(object, g_dataclass_fields_name));
+  if (fields) return read_dataclass(object, fields.get(), out, parent, depth);
+  if (!PyErr_ExceptionMatches(PyExc_AttributeError)) return fail_pending();
+  PyErr_Clear();
+  return fail(unsupported_type_message(qualname_or_unknown(Py_TYPE(object))));
+}
+
+bool ValueReader::read_int(PyObject* number, JsonValue& out) {
+  int overflow = 0;
+  const long long value = PyLong_AsLongLongAndOverflow(number, &overflow);
+  if (overflow == 0) {
+    if (value == -1 && PyErr_Occurred() != nullptr) return fail_pending();
+    out = JsonValue::make_i64(value);
+    return true;
+  }
+  if (overflow > 0) {
+    const unsigned long long u = PyLong_AsUnsignedLongLong(number);
+    if (u != static_cast<unsigned long long>(-1) || PyErr_Occurred() == nullptr) {
+      out = JsonValue::make_u64(u);
+      return true;
+    }
+    PyErr_Clear();
+  }
+  if (fits_128_bits(number, overflow > 0)) return fail(kNumberOutOfRange);
+  return fail_pending();
+}
+
+bool ValueReader::read_str(PyObject* text, JsonValue& out) {
+  Py_ssize_t size = 0;
+  const char* data = PyUnicode_AsUTF8AndSize(text, &size);
+  if (data == nullptr) return fail_pending();
+  out = JsonValue::make_string(std::string(data, static_cast<size_t>(size)));
+  return true;
+}
+
+bool ValueReader::read_key(PyObject* key, JsonKey& out) {
+  if (!PyUnicode_Check(key)) return fail(kDictKeyNotStr);
+  Py_ssize_t size = 0;
+  const char* data = PyUnicode_AsUTF8AndSize(key, &size);
+  if (data == nullptr) return fail_pending();
+  out = JsonKey(std::string(data, static_cast<size_t>(size)));
+  return true;
+}
+
+bool ValueReader::read_items(PyObject* list_or_tuple, JsonValue& out, const Frame* parent,
+                             size_t depth) {
+  if (depth >= kMaxValueDepth) return too_deep(list_or_tuple, parent);
+  const Frame frame{list_or_tuple, parent};
+  const bool is_list = PyList_Check(list_or_tuple);
+  // A list may shrink while its items are read (the caller's code runs for some of them), so
+  // its size is read again for every item.
+  auto size = [&] {
+    return is_list ? PyList_GET_SIZE(list_or_tuple) : PyTuple_GET_SIZE(list_or_tuple);
+  };
+  JsonArray items;
+  items.reserve(static_cast<size_t>(size()));
+  for (Py_ssize_t i = 0; i < size(); ++i) {
+    PyRef item = PyRef::borrow(is_list ? PyList_GET_ITEM(list_or_tuple, i)
+                                       : PyTuple_GET_ITEM(list_or_tuple, i));
+    // Read in place: no value of this level waits on the stack while the next one is read.
+    if (!read(item.get(), new_item(items), &frame, depth + 1)) return false;
+  }
+  store_array(items, out);
+  return true;
+}
+
+bool ValueReader::read_dict(PyObject* dict, JsonValue& out, const Frame* parent, size_t depth) {
+  if (depth >= kMaxValueDepth) return too_deep(dict, parent);
+  const Frame frame{dict, parent};
+  std::vector<JsonMember> members;
+  members.reserve(static_cast<size_t>(PyDict_Size(dict)));
+  Py_ssize_t pos = 0;
+  PyObject* borrowed_key = nullptr;
+  PyObject* borrowed_value = nullptr;
+  while (PyDict_Next(dict, &pos, &borrowed_key, &borrowed_value)) {
+    // Held while the value is read: the caller's code may change the dict meanwhile.
+    PyRef key = PyRef::borrow(borrowed_key);
+    PyRef item = PyRef::borrow(borrowed_value);
+    JsonMember& member = new_member(members);
+    if (!read_key(key.get(), member.key)) return false;
+    if (!read(item.get(), member.value, &frame, depth + 1)) return false;
+  }
+  // A dict changed while it was read may have handed out a key twice.
+  object_from_members(members, false, out);
+  return true;
+}
+
+bool ValueReader::read_set(PyObject* set, JsonValue& out, const Frame* parent, size_t depth) {
+  if (depth >= kMaxValueDepth) return too_deep(set, parent);
+  const Frame frame{set, parent};
+  PyRef iterator = PyRef::steal(PyObject_GetIter(set));
+  if (!iterator) return fail_pending();
+  JsonArray items;
+  items.reserve(static_cast<size_t>(PySet_Size(set)));
+  while (PyRef item = PyRef::steal(PyIter_Next(iterator.get()))) {
+    if (!read(item.get(), new_item(items), &frame, depth + 1)) return false;
+  }
+  if (PyErr_Occurred() != nullptr) return fail_pending();
+  store_array(items, out);
+  return true;
+}
+
+bool ValueReader::read_sequence(PyObject* sequence, JsonValue& out, const Frame* parent,
+                                size_t depth) {
+  if (depth >= kMaxValueDepth) return too_deep(sequence, parent);
+  const Frame frame{sequence, parent};
+  const Py_ssize_t size = PySequence_Size(sequence);
+  if (size < 0) return fail_pending();
+  JsonArray items;
+  items.reserve(std::min(static_cast<size_t>(size), kMaxTrustedLength));
+  for (Py_ssize_t i = 0; i < size; ++i) {
+    PyRef item = PyRef::steal(PySequence_GetItem(sequence, i));
+    if (!item) return fail_pending();
+    if (!read(item.get(), new_item(items), &frame, depth + 1)) return false;
+  }
+  store_array(items, out);
+  return true;
+}
+
+bool ValueReader::read_mapping(PyObject* mapping, JsonValue& out, const Frame* parent,
+                               size_t depth) {
+  if (depth >= kMaxValueDepth) return too_deep(mapping, parent);
+  const Frame frame{mapping, parent};
+  PyRef keys = PyRef::steal(PyMapping_Keys(mapping));
+  if (!keys) return fail_pending();
+  std::vector<JsonMember> members;
+  members.reserve(std::min(static_cast<size_t>(PyList_GET_SIZE(keys.get())), kMaxTrustedLength));
+  for (Py_ssize_t i = 0; i < PyList_GET_SIZE(keys.get()); ++i) {
+    PyRef key = PyRef::borrow(PyList_GET_ITEM(keys.get(), i));
+    JsonMember& member = new_member(members);
+    if (!read_key(key.get(), member.key)) return false;
+    PyRef item = PyRef::steal(PyObject_GetItem(mapping, key.get()));
+    if (!item) return fail_pending();
+    if (!read(item.get(), member.value, &frame, depth + 1)) return false;
+  }
+  object_from_members(members, false, out);
+  return true;
+}
+
+bool ValueReader::read_dataclass(PyObject* object, PyObject* fields, JsonValue& out,
+                                 const Frame* parent, size_t depth) {
+  if (depth >= kMaxValueDepth) return too_deep(object, parent);
+  const Frame frame{object, parent};
+  if (!PyDict_Check(fields)) {
+    return fail(unexpected_type_message(qualname_or_unknown(Py_TYPE(fields)), "dict"));
+  }
+  PyRef attributes = PyRef::steal(PyObject_GetAttr(object, g_dict_name));
+  if (!attributes) return fail_pending();
+  if (!PyDict_Check(attributes.get())) {
+    return fail(unexpected_type_message(qualname_or_unknown(Py_TYPE(attributes.get())), "dict"));
+  }
+  PyRef hold_fields = PyRef::borrow(fields);
+  std::vector<JsonMember> members;
+  members.reserve(static_cast<size_t>(PyDict_Size(fields)));
+  Py_ssize_t pos = 0;
+  PyObject* borrowed_key = nullptr;
+  PyObject* unused = nullptr;
+  while (PyDict_Next(fields, &pos, &borrowed_key, &unused)) {
+    PyRef key = PyRef::borrow(borrowed_key);
+    JsonMember& member = new_member(members);
+    if (!read_key(key.get(), member.key)) return false;
+    PyRef item = PyRef::steal(PyObject_GetItem(attributes.get(), key.get()));
+    if (!item) return fail_pending();
+    if (!read(item.get(), member.value, &frame, depth + 1)) return false;
+  }
+  object_from_members(members, false, out);
+  return true;
+}
+
+}  // namespace
+
+PyObject* fixed_key_object(Key key) noexcept {
+  if (!g_fixed_keys_ready && !make_fixed_keys()) return nullptr;
+  return g_fixed_keys[static_cast<size_t>(key)];
+}
+
+Converted<PyRef> value_to_python(const JsonValue& value) {
+  if (!g_fixed_keys_ready && !make_fixed_keys()) return pending_conversion_error();
+  GcPause pause;
+  PythonWriter writer;
+  PyRef object = writer.write(value, 0);
+  if (!object) return std::move(writer.error);
+  return object;
+}
+
+Converted<JsonValue> python_to_value(PyObject* object) {
+  ValueReader reader;
+  JsonValue value;
+  if (!reader.read(object, value, nullptr, 0)) return std::move(reader.error);
+  return value;
+}
+
+CallError pythonize_error_to_value_error(ConversionError error) {
+  if (error.out_of_memory) return CallError::out_of_memory();
+  return value_error_from_message(std::move(error.message));
+}
+
+}  // namespace zuv::module
