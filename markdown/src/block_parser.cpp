@@ -31,6 +31,22 @@ struct LineResult {
 
 bool is_list_like(ItemKind k) { return k == ItemKind::List || k == ItemKind::DefinitionList; }
 
+// Blocks that hold other blocks.
+bool is_container(ItemKind k) {
+  switch (k) {
+    case ItemKind::List:
+    case ItemKind::ListItem:
+    case ItemKind::BlockQuote:
+    case ItemKind::FootnoteDefinition:
+    case ItemKind::DefinitionList:
+    case ItemKind::DefinitionListTitle:
+    case ItemKind::DefinitionListDefinition:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // Delimiter flanking, with the previous character looked up no further back than the start of
 // the line's content (`line`). `ix` is relative to `line`; `rest` is the text from the run on.
 bool delim_run_can_open(std::string_view line, std::string_view rest, std::size_t run_len,
@@ -107,7 +123,8 @@ void surgerize_tight_list(Tree& tree, NodeIndex list_ix) {
 }
 
 // A paragraph left pending as a possible title ends the list, which then ends before it.
-void fixup_end_of_definition_list(Tree& tree, NodeIndex list_ix) {
+// Returns the enclosing node that this closes as well, or 0.
+NodeIndex fixup_end_of_definition_list(Tree& tree, NodeIndex list_ix) {
   NodeIndex previous = 0;
   for (NodeIndex ix = tree[list_ix].child; ix != 0;) {
     Item& item = tree[ix].item;
@@ -120,7 +137,14 @@ void fixup_end_of_definition_list(Tree& tree, NodeIndex list_ix) {
     if (item.kind == ItemKind::MaybeDefinitionListTitle) item.kind = ItemKind::Paragraph;
     break;
   }
-  if (previous != 0) tree.truncate_to_parent(previous);
+  return previous != 0 ? tree.truncate_to_parent(previous) : 0;
+}
+
+// A line starting with a letter (or any non-ASCII byte) opens no container, starts no block
+// but a paragraph, neither interrupts a paragraph nor underlines a heading: the common case,
+// decided without trying every block start.
+bool starts_plain_line(std::string_view s) {
+  return !s.empty() && (is_ascii_alpha(byte_at(s, 0)) || byte_at(s, 0) >= 0x80);
 }
 
 bool scan_paragraph_interrupt_no_table(std::string_view s, bool current_container,
@@ -154,10 +178,13 @@ bool scan_paragraph_interrupt_no_table(std::string_view s, bool current_containe
 
 class BlockParser {
  public:
-  BlockParser(std::string_view text, ParseState& state)
-      : text_(text), tree_(std::max<std::size_t>(128, text.size() / 8)), st_(state) {}
+  BlockParser(std::string_view text, ParseState& state, Tree& tree)
+      : text_(text),
+        tree_(tree),
+        st_(state),
+        autocompleted_cells_budget_(std::max(kMinAutocompletedCells, text.size())) {}
 
-  Tree run() {
+  void run() {
     std::size_t ix = 0;
     while (ix < text_.size()) {
       std::size_t next = parse_block(ix);
@@ -165,7 +192,6 @@ class BlockParser {
       ix = next;
     }
     while (tree_.spine_len() > 0) pop(ix);
-    return std::move(tree_);
   }
 
  private:
@@ -211,16 +237,24 @@ class BlockParser {
   std::string_view unescaped(std::string_view raw);
 
   Item& item(NodeIndex ix) { return tree_[ix].item; }
-  std::string_view from(std::size_t ix) const { return text_.substr(ix); }
+  std::string_view from(std::size_t ix) const { return tail(text_, ix); }
   bool continues_all(LineStart& line) { return scan_containers(tree_, line) == tree_.spine_len(); }
 
   std::string_view text_;
-  Tree tree_;
+  Tree& tree_;
   ParseState& st_;
   std::optional<std::size_t> begin_list_item_;  // set while a list item's first line was blank
   bool last_line_blank_ = false;
   std::optional<Item> next_paragraph_task_;  // a task marker for the paragraph that follows
-  std::size_t missing_empty_cells_ = 0;  // padding cells added to the current table
+  // A task marker followed by anything but a paragraph stays in its item, in front.
+  void flush_pending_task() {
+    if (next_paragraph_task_) {
+      tree_.append(*next_paragraph_task_);
+      next_paragraph_task_.reset();
+    }
+  }
+  std::size_t missing_empty_cells_ = 0;  // padding cells added to tables so far
+  const std::size_t autocompleted_cells_budget_;
   bool table_capped_ = false;            // the padding reached its limit
   std::vector<Alignment> columns_;
   std::string scratch_;
@@ -240,7 +274,7 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
   for (;;) {
     LineStart save = line;
     std::size_t outer_indent = line.scan_space_upto(4);
-    if (outer_indent >= 4) {
+    if (outer_indent >= 4 || starts_plain_line(from(start_ix + line.bytes_scanned()))) {
       line = save;
       break;
     }
@@ -251,10 +285,15 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
       continue;
     }
     container_start = start_ix + line.bytes_scanned();
+    // Where the marker's indentation starts. Counting back its columns from the marker goes
+    // too far when a tab was partly consumed by the container before.
+    const std::size_t marker_start =
+        std::max(container_start - outer_indent, start_ix + save.bytes_scanned());
     if (auto marker = line.scan_list_marker(outer_indent)) {
       std::size_t after_marker = start_ix + line.bytes_scanned();
-      continue_list(container_start - outer_indent, marker->ch, marker->start);
-      Item li = make_item(container_start - outer_indent, after_marker, ItemKind::ListItem);
+      flush_pending_task();
+      continue_list(marker_start, marker->ch, marker->start);
+      Item li = make_item(marker_start, after_marker, ItemKind::ListItem);
       li.count = static_cast<std::uint32_t>(marker->indent);
       tree_.append(li);
       tree_.push();
@@ -292,7 +331,7 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
           prior.kind = ItemKind::DefinitionListTitle;
         }
         std::size_t after_marker = start_ix + line.bytes_scanned();
-        Item def = make_item(container_start - outer_indent, after_marker,
+        Item def = make_item(marker_start, after_marker,
                              ItemKind::DefinitionListDefinition);
         def.count = static_cast<std::uint32_t>(*indent);
         tree_.append(def);
@@ -310,6 +349,7 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
       }
     }
     if (line.scan_blockquote_marker()) {
+      flush_pending_task();
       finish_list(start_ix);
       tree_.append(make_item(container_start, 0, ItemKind::BlockQuote));
       tree_.push();
@@ -345,37 +385,45 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
   std::size_t remaining_space = line.remaining_space();
   std::size_t indent = line.scan_space_upto(4);
   if (indent == 4) {
+    flush_pending_task();
     finish_list(start_ix);
     return parse_indented_code_block(start_ix + line.bytes_scanned(), line.remaining_space());
   }
   ix = start_ix + line.bytes_scanned();
 
+  if (starts_plain_line(from(ix))) return parse_paragraph(ix);
   if (text_[ix] == '<') {
     if (const char* end_tag = html_block_end_tag(from(ix + 1))) {
+      flush_pending_task();
       finish_list(start_ix);
       return parse_html_block(ix, end_tag, remaining_space, indent);
     }
     if (starts_html_block_type_6(from(ix + 1)) || scan_html_type_7(from(ix))) {
+      flush_pending_task();
       finish_list(start_ix);
       return parse_html_block(ix, nullptr, remaining_space, indent);
     }
   }
   if (HruleScan hr = scan_hrule(from(ix)); hr.found) {
+    flush_pending_task();
     finish_list(start_ix);
     tree_.append(make_item(ix, ix + hr.n, ItemKind::Rule));
     return ix + hr.n;
   }
   if (auto level = scan_atx_heading(from(ix))) {
+    flush_pending_task();
     finish_list(start_ix);
     return parse_atx_heading(ix, *level);
   }
   if (auto fence = scan_code_fence(from(ix))) {
+    flush_pending_task();
     finish_list(start_ix);
     return parse_fenced_code_block(ix, indent, fence->second, fence->first);
   }
 
   // Link reference definitions, one after another; they continue lazily like a paragraph.
   while (auto refdef = parse_refdef_total(start_ix + line.bytes_scanned())) {
+    flush_pending_task();
     st_.refdefs.try_emplace(label_key(refdef->label), refdef->def);
     std::size_t end = start_ix + line.bytes_scanned() + refdef->bytes;
     auto nl = scan_blank_line(from(end));
@@ -401,7 +449,6 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
 
 std::optional<std::size_t> BlockParser::parse_table(std::size_t cols, std::size_t head_start,
                                                     std::size_t body_start) {
-  missing_empty_cells_ = 0;
   table_capped_ = false;
   auto head = parse_table_row_inner(head_start, cols);
   if (!head) return std::nullopt;
@@ -446,7 +493,7 @@ std::optional<std::pair<std::size_t, NodeIndex>> BlockParser::parse_table_row_in
   }
   // Short rows are padded with empty cells, as many as the head has.
   for (; cells < row_cells; ++cells) {
-    if (missing_empty_cells_ >= kMaxAutocompletedCells) {
+    if (missing_empty_cells_ >= autocompleted_cells_budget_) {
       table_capped_ = true;  // this row stays short and ends the table
       break;
     }
@@ -512,7 +559,7 @@ std::size_t BlockParser::parse_paragraph(std::size_t start_ix) {
     auto keep_trailing_backslash = [&] {
       if (trailing_backslash) tree_.append_text(*trailing_backslash, *trailing_backslash + 1, false);
     };
-    if (!line.scan_space(4)) {
+    if (!line.scan_space(4) && !starts_plain_line(from(ix + line.bytes_scanned()))) {
       std::size_t ix_new = ix + line.bytes_scanned();
       if (current_container) {
         if (auto setext = parse_setext_heading(ix_new, node, trailing_backslash.has_value())) {
@@ -619,7 +666,8 @@ LineResult BlockParser::parse_line(std::size_t start, TableMode mode) {
         std::size_t trailing = scan_rev_while(text.substr(0, ix), is_ascii_whitespace_no_nl);
         if (trailing >= 2) {
           flush_text(ix - trailing);
-          return {end_ix, make_item(ix - trailing, end_ix, ItemKind::HardBreak)};
+          // The white space may reach back before the line (a blank line taken lazily).
+          return {end_ix, make_item(std::max(ix - trailing, start), end_ix, ItemKind::HardBreak)};
         }
         flush_text(ix - trailing);
         return {end_ix, make_item(ix, end_ix, ItemKind::SoftBreak)};
@@ -880,16 +928,25 @@ std::size_t BlockParser::parse_fenced_code_block(std::size_t start_ix, std::size
 void BlockParser::pop(std::size_t ix) {
   NodeIndex cur = tree_.pop();
   if (cur == 0) return;
-  Item& it = item(cur);
-  it.end = ix;
-  if (it.kind == ItemKind::DefinitionList) {
-    fixup_end_of_definition_list(tree_, cur);
+  item(cur).end = ix;
+  NodeIndex closed = 0;
+  if (item(cur).kind == ItemKind::DefinitionList) {
+    closed = fixup_end_of_definition_list(tree_, cur);
     begin_list_item_.reset();
   }
-  if (is_list_like(it.kind) && it.flag) {
+  if (is_list_like(item(cur).kind) && item(cur).flag) {
     surgerize_tight_list(tree_, cur);
     begin_list_item_.reset();
   }
+  // A container ends with its content even where tab stops put the closing position earlier,
+  // and a container closed along with a definition list ends with it. (Leaf blocks end after
+  // their content by construction.)
+  NodeIndex last = is_container(item(cur).kind) ? tree_[cur].child : 0;
+  if (last != 0) {
+    while (tree_[last].next != 0) last = tree_[last].next;
+    item(cur).end = std::max(item(cur).end, item(last).end);
+  }
+  if (closed != 0) item(closed).end = item(cur).end;
 }
 
 void BlockParser::finish_list(std::size_t ix) {
@@ -999,6 +1056,7 @@ std::optional<std::size_t> BlockParser::parse_footnote(std::size_t start) {
   std::size_t i = label->length + 2;
   if (scan_ch(s.substr(i), ':') == 0) return std::nullopt;
   ++i;
+  flush_pending_task();
   finish_list(start);
   if (NodeIndex up = tree_.peek_up(); up != 0 && item(up).kind == ItemKind::FootnoteDefinition) {
     pop(start);  // a definition ends the previous one
@@ -1170,8 +1228,8 @@ bool BlockParser::scan_paragraph_interrupt(std::string_view s, bool current_cont
 
 }  // namespace
 
-Tree parse_blocks(std::string_view text, ParseState& state) {
-  return BlockParser(text, state).run();
+void parse_blocks(std::string_view text, ParseState& state, Tree& tree) {
+  BlockParser(text, state, tree).run();
 }
 
 }  // namespace zuv::markdown

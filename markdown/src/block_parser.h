@@ -20,6 +20,7 @@
 
 namespace zuv::markdown {
 
-Tree parse_blocks(std::string_view text, ParseState& state);
+// Builds the block tree of `text` in `tree` (fresh or reused, see Tree).
+void parse_blocks(std::string_view text, ParseState& state, Tree& tree);
 
 }  // namespace zuv::markdown

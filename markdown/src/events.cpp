@@ -26,6 +26,14 @@ std::string_view Events::Storage::keep(std::string_view text) {
   return kept;
 }
 
+void Events::Storage::reset() {
+  if (chunks_.empty()) return;
+  chunks_.resize(1);
+  // Every chunk holds at least the standard size.
+  free_ = chunks_[0].get();
+  free_size_ = kChunkSize;
+}
+
 Events::Events() : storage_(std::make_unique<Storage>()) {}
 Events::~Events() = default;
 Events::Events(Events&&) noexcept = default;
@@ -198,14 +206,29 @@ class Emitter {
 
 }  // namespace
 
-Events parse_events(std::string_view markdown) {
-  Events out;
-  ParseState st(out.storage());
-  Tree tree = parse_blocks(markdown, st);
+void parse_events(std::string_view markdown, Events& out) {
+  out.events.clear();
+  out.links.clear();
+  out.tables.clear();
+  out.alignments.clear();
+  Events::Storage& storage = out.storage();
+  storage.reset();
+  ParseState st(storage);
+  // About one node per four bytes; pathological texts grow the buffer further.
+  Tree tree(std::move(storage.tree_nodes), std::move(storage.tree_spine),
+            std::max<std::size_t>(128, markdown.size() / 4));
+  parse_blocks(markdown, st, tree);
   // Every node gives at most a Start and an End.
   out.events.reserve(2 * tree.size());
   Emitter(markdown, tree, st, out).run();
   out.alignments = std::move(st.alignments);
+  storage.tree_nodes = tree.take_nodes();
+  storage.tree_spine = tree.take_spine();
+}
+
+Events parse_events(std::string_view markdown) {
+  Events out;
+  parse_events(markdown, out);
   return out;
 }
 

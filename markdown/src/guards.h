@@ -10,9 +10,10 @@ namespace zuv::markdown {
 // least 3); deeper nesting is not a destination. Keeps failed destination scans short.
 constexpr std::size_t kLinkMaxNestedParens = 32;
 
-// Empty cells added to pad short table rows, per table: a head of n columns over n short rows
-// would otherwise make n^2 cells out of 2n bytes.
-constexpr std::size_t kMaxAutocompletedCells = std::size_t{1} << 18;
+// Empty cells added to pad short table rows, in the whole text: at least this many, at most
+// one per byte of the text. A head of n columns over n short rows would otherwise make n^2
+// cells out of 2n bytes. Past the budget a short row ends its table.
+constexpr std::size_t kMinAutocompletedCells = std::size_t{1} << 16;
 
 // A link label holds fewer than this many characters counted as white space, escapes and
 // non-ASCII bytes (CommonMark: at most 999 characters); bounds every failed label scan.

@@ -167,7 +167,25 @@ NodeIndex scan_nodes_to_ix(const Tree& tree, NodeIndex node, std::size_t ix) {
 void InlineParser::resolve_code_html_links() {
   NodeIndex cur = tree_.cur();
   NodeIndex prev = 0;
-  block_text_ = text_.substr(0, tree_[tree_.peek_up()].item.end);
+  // Inline constructs end with the parent, or before a block that follows them in a tight
+  // list item (whose chain mixes runs of inlines and blocks).
+  const std::size_t parent_end = tree_[tree_.peek_up()].item.end;
+  const ItemKind parent_kind = tree_[tree_.peek_up()].item.kind;
+  // Only the items of tight lists hold inlines and blocks side by side.
+  const bool mixed = parent_kind == ItemKind::ListItem ||
+                     parent_kind == ItemKind::DefinitionListTitle ||
+                     parent_kind == ItemKind::DefinitionListDefinition;
+  auto set_run_end = [&](NodeIndex from) {
+    std::size_t end = parent_end;
+    for (NodeIndex n = mixed ? from : 0; n != 0; n = tree_[n].next) {
+      if (is_block(tree_[n].item.kind)) {
+        end = std::min(end, tree_[n].item.start);
+        break;
+      }
+    }
+    block_text_ = text_.substr(0, std::min(end, text_.size()));
+  };
+  set_run_end(cur);
   while (cur != 0) {
     NodeIndex cur_ix = cur;
     switch (tree_[cur_ix].item.kind) {
@@ -210,7 +228,10 @@ void InlineParser::resolve_code_html_links() {
       }
       default:
         // Inlines never cross into the blocks that follow them in a tight list item.
-        if (is_block(tree_[cur_ix].item.kind)) brackets_.clear();
+        if (is_block(tree_[cur_ix].item.kind)) {
+          brackets_.clear();
+          set_run_end(tree_[cur_ix].next);
+        }
         break;
     }
     prev = cur_ix;
@@ -341,12 +362,12 @@ void InlineParser::resolve_link_close(NodeIndex& cur_ix, NodeIndex& prev, bool c
     link_type = LinkType::Shortcut;
   } else {
     std::size_t start = tree_[next].item.start;
-    std::string_view tail = block_text_.substr(start);
-    if (tail.starts_with("[]")) {
+    std::string_view rest = tail(block_text_, start);
+    if (rest.starts_with("[]")) {
       NodeIndex closing = tree_[next].next;
       node_after_link = closing == 0 ? 0 : tree_[closing].next;
       link_type = LinkType::Collapsed;
-    } else if (auto label = scan_label(tail); label && label->kind == LabelKind::Link) {
+    } else if (auto label = scan_label(rest); label && label->kind == LabelKind::Link) {
       std::size_t end = start + label->length;
       NodeIndex ref_close = scan_nodes_to_ix(tree_, next, end - 1);
       if (ref_close == 0) return;
@@ -503,16 +524,16 @@ void InlineParser::resolve_emphasis() {
 std::optional<InlineParser::InlineLink> InlineParser::scan_inline_link(std::size_t ix,
                                                                        NodeIndex node) {
   std::string_view s = block_text_;
-  if (scan_ch(s.substr(ix), '(') == 0) return std::nullopt;
+  if (scan_ch(tail(s, ix), '(') == 0) return std::nullopt;
   ++ix;
   // White space with at most one line end.
   auto separator = [&](std::size_t& i) {
-    i += scan_whitespace_no_nl(s.substr(i));
-    if (auto eol = scan_eol(s.substr(i))) {
+    i += scan_whitespace_no_nl(tail(s, i));
+    if (auto eol = scan_eol(tail(s, i))) {
       i += *eol;
-      i += skip_container_prefixes(s.substr(i));
+      i += skip_container_prefixes(tail(s, i));
     }
-    i += scan_whitespace_no_nl(s.substr(i));
+    i += scan_whitespace_no_nl(tail(s, i));
   };
   separator(ix);
   auto dest = scan_link_dest(s, ix, kLinkMaxNestedParens);
@@ -527,7 +548,7 @@ std::optional<InlineParser::InlineLink> InlineParser::scan_inline_link(std::size
     title = t->second;
     separator(ix);
   }
-  if (scan_ch(s.substr(ix), ')') == 0) return std::nullopt;
+  if (scan_ch(tail(s, ix), ')') == 0) return std::nullopt;
   return InlineLink{ix + 1, dest_text, title};
 }
 
@@ -562,7 +583,7 @@ std::optional<std::pair<std::size_t, std::string_view>> InlineParser::scan_link_
       }
     }
     if (c == '&') {
-      EntityScan e = scan_entity(s.substr(i));
+      EntityScan e = scan_entity(tail(s, i));
       if (e.length > 0) {
         title.append(s.substr(mark, i - mark));
         title.append(e.value());
@@ -599,7 +620,7 @@ std::optional<std::size_t> InlineParser::scan_inline_html(std::size_t ix,
   } else {
     auto skipper = [this](std::string_view rest) { return skip_container_prefixes(rest); };
     PrefixSkipper skip(skipper);
-    if (auto n = scan_html_tag(block_text_.substr(ix - 1), &skip, stripped)) end = ix - 1 + *n;
+    if (auto n = scan_html_tag(tail(block_text_, ix - 1), &skip, stripped)) end = ix - 1 + *n;
   }
   return end;
 }
@@ -620,7 +641,7 @@ void InlineParser::make_code_span(NodeIndex open, NodeIndex close, bool preceded
       buf += ' ';
       rewritten = true;
       ++ix;
-      ix += skip_container_prefixes(text_.substr(ix));
+      ix += skip_container_prefixes(tail(text_, ix));
       start_ix = ix;
     } else if (c == '\\' && ix + 1 < text_.size() && text_[ix + 1] == '|' && in_table) {
       buf.append(text_.substr(start_ix, ix - start_ix));

@@ -155,7 +155,7 @@ struct TagScanner {
 };
 
 bool scan_uri(std::string_view text, std::size_t start, AutolinkScan& out) {
-  std::string_view s = text.substr(start);
+  std::string_view s = tail(text, start);
   if (s.empty() || !is_ascii_alpha(byte_at(s, 0))) return false;
   std::size_t i = 1;
   while (i < s.size()) {
@@ -191,7 +191,7 @@ bool is_email_local_char(std::uint8_t c) {
 }
 
 bool scan_email(std::string_view text, std::size_t start, AutolinkScan& out) {
-  std::string_view s = text.substr(start);
+  std::string_view s = tail(text, start);
   std::size_t i = 0;
   while (i < s.size()) {
     auto c = byte_at(s, i);
@@ -457,7 +457,7 @@ EntityScan scan_entity(std::string_view s) {
 std::optional<std::pair<std::size_t, std::string_view>> scan_link_dest(std::string_view text,
                                                                        std::size_t start,
                                                                        std::size_t max_nest) {
-  std::string_view s = text.substr(start);
+  std::string_view s = tail(text, start);
   std::size_t i = scan_ch(s, '<');
   if (i != 0) {
     for (; i < s.size(); ++i) {
@@ -567,6 +567,7 @@ std::optional<std::size_t> scan_html_type_7(std::string_view s) {
 std::optional<std::size_t> scan_html_tag(std::string_view s, const PrefixSkipper* skip,
                                          std::string& stripped) {
   stripped.clear();
+  if (s.size() < 2) return std::nullopt;
   TagScanner scan{s, skip, stripped};
   std::size_t close = scan_ch(s.substr(1), '/');
   std::size_t name = scan_while(s.substr(1 + close), is_ascii_alpha);

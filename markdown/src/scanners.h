@@ -60,6 +60,11 @@ constexpr bool is_ascii_punctuation(std::uint8_t c) {
          (c >= 0x7B && c <= 0x7E);
 }
 
+// The text from `pos` on; empty past the end.
+inline std::string_view tail(std::string_view s, std::size_t pos) {
+  return pos < s.size() ? s.substr(pos) : std::string_view();
+}
+
 inline std::size_t scan_ch(std::string_view s, char c) { return !s.empty() && s[0] == c ? 1 : 0; }
 
 template <typename Pred>

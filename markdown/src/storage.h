@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tree.h"
 #include "zuv/markdown.h"
 
 namespace zuv::markdown {
@@ -13,6 +14,13 @@ namespace zuv::markdown {
 struct Events::Storage {
   // Copies `text` into the storage and returns a view of the copy.
   std::string_view keep(std::string_view text);
+
+  // Forgets every kept text; keeps one chunk for the next parse.
+  void reset();
+
+  // The block tree's buffers between parses, so that reusing an Events reuses them too.
+  std::vector<Node> tree_nodes;
+  std::vector<NodeIndex> tree_spine;
 
  private:
   static constexpr std::size_t kChunkSize = 16 * 1024;

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace zuv::markdown {
@@ -84,10 +85,19 @@ struct Node {
 
 class Tree {
  public:
-  explicit Tree(std::size_t capacity) {
+  // Builds in the given buffers (empty, or left over from an earlier parse to reuse their
+  // capacity), reserving room for about `capacity` nodes.
+  Tree(std::vector<Node> nodes, std::vector<NodeIndex> spine, std::size_t capacity)
+      : nodes_(std::move(nodes)), spine_(std::move(spine)) {
+    nodes_.clear();
+    spine_.clear();
     nodes_.reserve(capacity);
     nodes_.emplace_back();
   }
+
+  // Hands the buffers back for reuse.
+  std::vector<Node> take_nodes() { return std::move(nodes_); }
+  std::vector<NodeIndex> take_spine() { return std::move(spine_); }
 
   Node& operator[](NodeIndex ix) { return nodes_[ix]; }
   const Node& operator[](NodeIndex ix) const { return nodes_[ix]; }
@@ -161,8 +171,9 @@ class Tree {
     return cur_;
   }
 
-  // Moves the siblings after `child` up to follow the current node of the parent level.
-  void truncate_to_parent(NodeIndex child) {
+  // Moves the siblings after `child` up to follow the current node of the parent level. When
+  // there are none, the parent level is closed too: returns the node closed that way, or 0.
+  NodeIndex truncate_to_parent(NodeIndex child) {
     NodeIndex next = nodes_[child].next;
     nodes_[child].next = 0;
     if (cur_ != 0) {
@@ -172,9 +183,9 @@ class Tree {
     }
     if (next != 0) {
       cur_ = next;
-    } else {
-      pop();
+      return 0;
     }
+    return pop();
   }
 
   // Appends text, extending the current Text item when it ends where this text starts.

@@ -58,6 +58,29 @@ TEST(Engine, MovedEventsKeepTheirDecodedTexts) {
   EXPECT_EQ(links, 2000);
 }
 
+TEST(Engine, ReusedEventsMatchAFreshParse) {
+  const std::string first = "| a |\n|---|\n| &amp; |\n\n[x](/u 't') ![i](/p)\n";
+  const std::string second = "> *b* [y][r] &lt;\n\n[r]: /v \"w\"\n";
+  Events reused;
+  parse_events(first, reused);
+  parse_events(second, reused);
+  Events fresh = parse_events(second);
+  ASSERT_EQ(reused.events.size(), fresh.events.size());
+  for (std::size_t i = 0; i < fresh.events.size(); ++i) {
+    const Event& a = reused.events[i];
+    const Event& b = fresh.events[i];
+    EXPECT_EQ(a.kind, b.kind) << i;
+    EXPECT_EQ(a.tag, b.tag) << i;
+    EXPECT_EQ(a.start, b.start) << i;
+    EXPECT_EQ(a.end, b.end) << i;
+    EXPECT_EQ(a.text, b.text) << i;
+  }
+  EXPECT_TRUE(reused.tables.empty());
+  ASSERT_EQ(reused.links.size(), 1u);
+  EXPECT_EQ(reused.links[0].title, "w");
+  EXPECT_EQ(reused.links[0].id, "r");
+}
+
 TEST(Engine, StartFields) {
   const std::string input =
       "## H\n\n"

@@ -20,8 +20,19 @@ std::string check_invariants(std::string_view input, const Events& events) {
       open.pop_back();
     } else {
       if (!open.empty()) {
+        // A task marker leads the paragraph of a loose item (or the title that paragraph
+        // became) from before it: it lies in the item.
+        const Event* outer = open.back();
+        if (ev.kind == EventKind::TaskListMarker) {
+          for (auto it = open.rbegin(); it != open.rend(); ++it) {
+            if ((*it)->tag == Tag::Item) {
+              outer = *it;
+              break;
+            }
+          }
+        }
+        if (ev.start < outer->start || ev.end > outer->end) return fail("range outside its container");
         const Event& parent = *open.back();
-        if (ev.start < parent.start || ev.end > parent.end) return fail("range outside its container");
         if (parent.tag == Tag::CodeBlock && ev.kind != EventKind::Text) {
           return fail("code block holds a non-Text event");
         }

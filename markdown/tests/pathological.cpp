@@ -125,6 +125,10 @@ const std::vector<PathologicalCase>& pathological_cases() {
          std::size_t cols = 2000;
          return repeat("|a", cols) + "|\n" + repeat("|-", cols) + "|\n" + repeat("a\n", n);
        }},
+      {"many_wide_tables", [](std::size_t n) {
+         std::string table = repeat("|a", 300) + "|\n" + repeat("|-", 300) + "|\n" + repeat("a\n", 300) + "\n";
+         return repeat(table, n);
+       }},
       {"table_many_rows", [](std::size_t n) { return "|a|b|\n|-|-|\n" + repeat("|c|d|\n", n); }},
       {"table_pipes", [](std::size_t n) { return "a|b\n-|-\n" + repeat("|", n); }},
       {"table_escaped_pipes", [](std::size_t n) { return "a|b\n-|-\n" + repeat("\\|x\\\\|`", n); }},

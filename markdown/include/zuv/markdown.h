@@ -9,7 +9,8 @@
 // ----------------
 // Every event carries the byte range [start, end) of the input that it stands for. Containers
 // come as a Start event, their content, and an End event with the same tag and the same range,
-// properly nested. Inline text is split into events exactly where the reference pull parser of
+// properly nested: every range lies inside the range of its container (a TaskListMarker may
+// lie before the paragraph that holds it, but always inside its Item). Inline text is split into events exactly where the reference pull parser of
 // this dialect splits it, and adjacent Text events are never merged: at backslash escapes (the
 // event after the backslash starts at the escaped character), entity and character references
 // (the range covers the whole reference, the text is the decoded character), unmatched delimiter
@@ -41,15 +42,18 @@
 //                          TableCell, Emphasis, Strong, Strikethrough)
 //
 // Order and shape that consumers may rely on:
-// - Inside a code block only Text events come; they hold the code lines with their line ends.
-//   Indentation that a container swallowed inside a tab, and HTML block lines re-indented
-//   inside a container, come as a Text event of one to three spaces with an empty range.
+// - Inside a code block only Text events come; they hold the code lines with their line ends
+//   (CR LF becomes two events, the line and "\n").
+// - Indentation that the block structure re-creates (the part of a tab that a container
+//   prefix did not consume, the indentation of an HTML block line) comes as a Text event of one
+//   to three spaces with an empty range, before the line it belongs to.
 // - A table is Start(Table), Start(TableHead) holding the head cells directly (no TableRow),
 //   End(TableHead), one TableRow per body row, End(Table).
 // - In a tight list an item's content stands directly in Item; in a loose list it is wrapped
 //   in Paragraph.
-// - TaskListMarker comes directly after Start(Item) when the list is tight or when only white
-//   space follows the marker on its line; otherwise directly after Start(Paragraph).
+// - TaskListMarker comes directly after Start(Item), except in a loose list whose item has
+//   text after the marker on its line: there it comes directly after Start(Paragraph) (or,
+//   when that paragraph became a definition term, after Start(DefinitionListTitle)).
 // - An HTML block is Start(HtmlBlock), one Html event per line (see above), End(HtmlBlock).
 //
 // Text views
@@ -61,8 +65,8 @@
 // Cost
 // ----
 // Time and memory are linear in the input; no part of the engine recurses per nesting level.
-// Offsets are byte offsets; the input need not be valid UTF-8 (invalid bytes count as ordinary
-// non-punctuation characters).
+// Offsets are byte offsets. The input need not be valid UTF-8: a malformed byte counts as
+// U+FFFD (a symbol, so punctuation where emphasis looks at neighbouring characters).
 #pragma once
 
 #include <cstddef>
@@ -184,6 +188,10 @@ class Events {
 
 // Parses `markdown` into its events. Never fails.
 Events parse_events(std::string_view markdown);
+
+// The same into `out`, replacing what it held and reusing its memory: parsing many texts with
+// one Events object avoids allocating (and faulting in) fresh buffers for each.
+void parse_events(std::string_view markdown, Events& out);
 
 // Names as in the serialised form: "start", "footnote_reference"; "Paragraph"; "inline";
 // "left".
