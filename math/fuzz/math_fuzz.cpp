@@ -1,0 +1,52 @@
+// Fuzz target of the math parser. Besides not crashing, every input must satisfy:
+// - the tokens cover the source exactly, in order, with Eof last;
+// - the tree is no deeper than the nesting limit allows;
+// - parsing is deterministic and the dict form can be written.
+#include <cstddef>
+#include <cstdint>
+#include <algorithm>
+#include <cstdlib>
+#include <string_view>
+
+#include "tokenizer.h"
+#include "zuv/dict_form.h"
+#include "zuv/limits.h"
+#include "zuv/math.h"
+
+namespace {
+
+void check(bool ok) {
+  if (!ok) std::abort();
+}
+
+// Depth of the dict form, which holds every level of the tree.
+size_t value_depth(const zuv::JsonValue& v) {
+  size_t deepest = 0;
+  if (v.is_array()) {
+    for (const zuv::JsonValue& e : v.as_array()) deepest = std::max(deepest, value_depth(e));
+  } else if (v.is_object()) {
+    for (const auto& m : v.as_object()) deepest = std::max(deepest, value_depth(m.value));
+  }
+  return deepest + 1;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view source(reinterpret_cast<const char*>(data), size);
+
+  const auto tokens = zuv::math::tokenize_math(source);
+  size_t at = 0;
+  for (const auto& t : tokens) {
+    check(t.start == at && (t.end > t.start || t.is(zuv::math::MathTokenKind::Eof)));
+    at = t.end;
+  }
+  check(at == size && tokens.back().is(zuv::math::MathTokenKind::Eof));
+
+  const zuv::MathExpr tree = zuv::parse_math(source);
+  const zuv::JsonValue value = zuv::math_to_value(tree);
+  // Three JSON levels per counted level at the most, and a few for the outermost construct.
+  check(value_depth(value) <= 3 * zuv::kMaxMathDepth + 8);
+  check(zuv::parse_math(source) == tree);
+  return 0;
+}
