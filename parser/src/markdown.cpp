@@ -1,0 +1,464 @@
+// The Markdown bridge: turns the CommonMark engine's events for one segment into document nodes.
+//
+// Block and inline containers come from matching Start/End events and live on `block_stack`
+// until they end; components opened by inline HTML live on `inline_stack` and, while open,
+// receive every finished node. Text goes through the inline-text parser from the source bytes
+// (so entity references and escapes stay as written). When the stream ends, components left
+// open become errors followed by their content, and two passes (the citation re-scan and the
+// inline-code language pass) finish the segment.
+
+#include "markdown.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "code_meta.h"
+#include "passes.h"
+#include "source_map.h"
+#include "tag_search.h"
+#include "tags.h"
+#include "text.h"
+#include "zuv/limits.h"
+#include "zuv/markdown.h"
+#include "zuv/unicode.h"
+
+namespace zuv::parser {
+
+namespace {
+
+namespace md = zuv::markdown;
+
+enum class FrameKind : uint8_t {
+  Paragraph, Heading, List, Item, BlockQuote, Table, TableRow, TableCell, Emphasis, Strong,
+  Strikethrough, Link, Image, CodeBlock, FootnoteDefinition, HtmlBlock, DefinitionList,
+  DefinitionListTitle, DefinitionListDefinition
+};
+
+struct BlockFrame {
+  FrameKind kind;
+  NodeList children;
+  std::string text;  // the code of a CodeBlock frame
+  size_t start = 0;
+  uint8_t level = 0;
+  bool ordered = false;
+  std::optional<bool> checked;
+  std::string url;
+  std::optional<std::string> title;
+  std::optional<std::string> lang;
+  std::optional<std::string> meta;
+  std::string label;
+};
+
+struct InlineFrame {
+  std::string name;
+  std::vector<AttributeNode> attributes;
+  size_t start = 0;
+  size_t end = 0;
+  NodeList children;
+};
+
+FrameKind frame_kind_of(md::Tag tag) {
+  switch (tag) {
+    case md::Tag::Paragraph: return FrameKind::Paragraph;
+    case md::Tag::Heading: return FrameKind::Heading;
+    case md::Tag::BlockQuote: return FrameKind::BlockQuote;
+    case md::Tag::CodeBlock: return FrameKind::CodeBlock;
+    case md::Tag::HtmlBlock: return FrameKind::HtmlBlock;
+    case md::Tag::List: return FrameKind::List;
+    case md::Tag::Item: return FrameKind::Item;
+    case md::Tag::FootnoteDefinition: return FrameKind::FootnoteDefinition;
+    case md::Tag::DefinitionList: return FrameKind::DefinitionList;
+    case md::Tag::DefinitionListTitle: return FrameKind::DefinitionListTitle;
+    case md::Tag::DefinitionListDefinition: return FrameKind::DefinitionListDefinition;
+    case md::Tag::Table: return FrameKind::Table;
+    case md::Tag::TableHead:
+    case md::Tag::TableRow: return FrameKind::TableRow;
+    case md::Tag::TableCell: return FrameKind::TableCell;
+    case md::Tag::Emphasis: return FrameKind::Emphasis;
+    case md::Tag::Strong: return FrameKind::Strong;
+    case md::Tag::Strikethrough: return FrameKind::Strikethrough;
+    case md::Tag::Link: return FrameKind::Link;
+    case md::Tag::Image: return FrameKind::Image;
+  }
+  return FrameKind::Paragraph;
+}
+
+bool is_ascii_space(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
+}
+
+bool is_upper(char c) { return c >= 'A' && c <= 'Z'; }
+
+bool all_unicode_white_space(std::string_view s) { return trim_unicode_white_space(s).empty(); }
+
+class Bridge {
+ public:
+  Bridge(std::string_view text, size_t base, const SourceMap& map, std::string_view input,
+         ErrorTextBudget& budget, size_t depth)
+      : text_(text), base_(base), map_(map), input_(input), budget_(budget), depth_(depth) {}
+
+  NodeList run() {
+    md::Events events = md::parse_events(text_);
+    for (const md::Event& ev : events.events) handle(events, ev);
+    close_unclosed_frames();
+    return attach_inline_code_lang(rescan_text_runs(std::move(root_), map_, input_));
+  }
+
+ private:
+  Position pos(size_t a, size_t b) const { return map_.position(a, b); }
+
+  // The level in the tree that a node finished now would have.
+  size_t open_depth() const { return depth_ + blocks_.size() + inlines_.size(); }
+
+  void push_node(Node node) {
+    if (!inlines_.empty()) {
+      inlines_.back().children.push_back(std::move(node));
+    } else if (!blocks_.empty()) {
+      blocks_.back().children.push_back(std::move(node));
+    } else {
+      root_.push_back(std::move(node));
+    }
+  }
+
+  void push_nodes(NodeList nodes) {
+    for (Node& n : nodes) push_node(std::move(n));
+  }
+
+  bool in_code_block() const { return code_blocks_open_ > 0; }
+
+  void handle(const md::Events& events, const md::Event& ev) {
+    const size_t s0 = base_ + ev.start;
+    const size_t e = base_ + ev.end;
+    switch (ev.kind) {
+      case md::EventKind::Start: start(events, ev, s0); return;
+      case md::EventKind::End: end(e); return;
+      case md::EventKind::Text: text(ev, s0, e); return;
+      case md::EventKind::Code:
+        push_node(Node(NodeKind::CodeInline,
+                       CodeInlineNode{std::string(ev.text), std::nullopt, pos(s0, e)}));
+        return;
+      case md::EventKind::FootnoteReference:
+        push_node(Node(NodeKind::FootnoteReference,
+                       FootnoteNode{std::string(ev.text), {}, pos(s0, e)}));
+        return;
+      case md::EventKind::SoftBreak:
+      case md::EventKind::HardBreak:
+        push_node(Node(NodeKind::Text, TextNode{"\n", pos(s0, e)}));
+        return;
+      case md::EventKind::Rule: {
+        StandardBlockNode rule;
+        rule.position = pos(s0, e);
+        push_node(Node(NodeKind::ThematicBreak, std::move(rule)));
+        return;
+      }
+      case md::EventKind::TaskListMarker:
+        if (!blocks_.empty() && blocks_.back().kind == FrameKind::Item) {
+          blocks_.back().checked = ev.checked;
+        }
+        return;
+      case md::EventKind::Html:
+      case md::EventKind::InlineHtml:
+        handle_html_event(ev.text, s0, e, ev.kind == md::EventKind::InlineHtml);
+        return;
+    }
+  }
+
+  void start(const md::Events& events, const md::Event& ev, size_t s0) {
+    // Containers past the nesting limit are not opened: their content goes into the deepest
+    // open frame, and their End events are skipped.
+    if (open_depth() >= kMaxDocumentDepth) {
+      ++unopened_;
+      return;
+    }
+    BlockFrame f;
+    f.kind = frame_kind_of(ev.tag);
+    f.start = s0;
+    switch (ev.tag) {
+      case md::Tag::Heading: f.level = ev.level; break;
+      case md::Tag::List: f.ordered = ev.ordered; break;
+      case md::Tag::FootnoteDefinition: f.label = std::string(ev.text); break;
+      case md::Tag::Link:
+      case md::Tag::Image: {
+        f.url = std::string(ev.text);
+        std::string_view title = events.title_of(ev);
+        if (!title.empty()) f.title = std::string(title);
+        break;
+      }
+      case md::Tag::CodeBlock:
+        ++code_blocks_open_;
+        if (ev.fenced && !ev.text.empty()) {
+          size_t sp = ev.text.find(' ');
+          if (sp == std::string_view::npos) {
+            f.lang = std::string(ev.text);
+          } else {
+            f.lang = std::string(ev.text.substr(0, sp));
+            f.meta = std::string(ev.text.substr(sp + 1));
+          }
+        }
+        break;
+      default: break;
+    }
+    blocks_.push_back(std::move(f));
+  }
+
+  void end(size_t e) {
+    if (unopened_ > 0) {
+      --unopened_;
+      return;
+    }
+    if (blocks_.empty()) return;
+    BlockFrame f = std::move(blocks_.back());
+    blocks_.pop_back();
+    const Position p = pos(f.start, e);
+    auto standard = [&](NodeKind k) {
+      StandardBlockNode b;
+      b.children = std::move(f.children);
+      b.position = p;
+      return Node(k, std::move(b));
+    };
+    Node node;
+    switch (f.kind) {
+      case FrameKind::Paragraph: node = standard(NodeKind::Paragraph); break;
+      case FrameKind::Heading:
+        node = standard(NodeKind::Heading);
+        node.as<StandardBlockNode>().depth = f.level;
+        break;
+      case FrameKind::List:
+        node = standard(NodeKind::List);
+        node.as<StandardBlockNode>().ordered = f.ordered;
+        break;
+      case FrameKind::Item:
+        node = standard(NodeKind::ListItem);
+        node.as<StandardBlockNode>().checked = f.checked;
+        break;
+      case FrameKind::BlockQuote: node = standard(NodeKind::Blockquote); break;
+      case FrameKind::Table: node = standard(NodeKind::Table); break;
+      case FrameKind::TableRow: node = standard(NodeKind::TableRow); break;
+      case FrameKind::TableCell: node = standard(NodeKind::TableCell); break;
+      case FrameKind::Emphasis: node = standard(NodeKind::Emphasis); break;
+      case FrameKind::Strong: node = standard(NodeKind::Strong); break;
+      case FrameKind::Strikethrough: node = standard(NodeKind::Strikethrough); break;
+      case FrameKind::HtmlBlock: node = standard(NodeKind::Html); break;
+      case FrameKind::DefinitionList: node = standard(NodeKind::DefinitionList); break;
+      case FrameKind::DefinitionListTitle: node = standard(NodeKind::DefinitionTerm); break;
+      case FrameKind::DefinitionListDefinition:
+        node = standard(NodeKind::DefinitionDescription);
+        break;
+      case FrameKind::Link:
+        node = Node(NodeKind::Link,
+                    LinkNode{std::move(f.url), std::move(f.title), std::move(f.children), p});
+        break;
+      case FrameKind::Image:
+        node = Node(NodeKind::Image, ImageNode{std::move(f.url), std::move(f.title),
+                                               std::nullopt, std::move(f.children), p});
+        break;
+      case FrameKind::FootnoteDefinition:
+        node = Node(NodeKind::FootnoteDefinition,
+                    FootnoteNode{std::move(f.label), std::move(f.children), p});
+        break;
+      case FrameKind::CodeBlock: {
+        --code_blocks_open_;
+        CodeBlockNode c;
+        c.value = std::move(f.text);
+        c.lang = std::move(f.lang);
+        if (f.meta) {
+          CodeMeta m = parse_code_meta(*f.meta);
+          c.meta = std::move(m.meta);
+          c.title = std::move(m.title);
+          c.highlight = std::move(m.highlight);
+          c.showLineNumbers = m.showLineNumbers;
+          c.diff = m.diff;
+          c.caption = std::move(m.caption);
+        }
+        c.position = p;
+        node = Node(NodeKind::CodeBlock, std::move(c));
+        break;
+      }
+    }
+    push_node(std::move(node));
+  }
+
+  void text(const md::Event& ev, size_t s0, size_t e) {
+    if (in_code_block()) {
+      // With the code block opened, the deepest frame is the code block itself (nothing nests
+      // in it); past the nesting limit it may be an enclosing frame, which then keeps the code.
+      blocks_.back().text.append(ev.text);
+      return;
+    }
+    if (s0 == e) {
+      // Indentation the engine re-creates inside a container: it has no source of its own, so
+      // it keeps an empty range rather than claiming the bytes that follow.
+      push_node(Node(NodeKind::Text, TextNode{std::string(ev.text), pos(s0, s0)}));
+      return;
+    }
+    size_t s = s0;
+    if (s > 0 && s - 1 < input_.size() && input_[s - 1] == '\\') --s;
+    if (e > input_.size() || s >= e) {
+      push_nodes(parse_text(ev.text, s, map_));
+    } else {
+      push_nodes(parse_text(input_.substr(s, e - s), s, map_));
+    }
+  }
+
+  // ---- HTML events and inline components ----------------------------------------------
+
+  void handle_html_event(std::string_view html, size_t s0, size_t e, bool is_inline_html) {
+    NodeList found_nodes;
+    bool found = false;
+    std::optional<TagSearchCache> cache;  // made on the first tag: most HTML holds none
+    size_t i = 0;
+    while (true) {
+      while (i < html.size() && is_ascii_space(html[i])) ++i;
+      if (i >= html.size()) break;
+      const size_t p = i;
+      if (html[p] == '<' && p + 1 < html.size() && is_upper(html[p + 1])) {
+        if (!cache) cache.emplace(html);
+        OpenTagResult r = parse_open_tag(html, p, s0, map_, budget_, &*cache);
+        if (auto* err = std::get_if<TagError>(&r)) {
+          found_nodes.push_back(Node(NodeKind::Error,
+                                     ErrorNode{std::move(err->message), std::move(err->raw),
+                                               pos(err->start, err->end)}));
+          found = true;
+        } else if (auto* tag = std::get_if<OpenTag>(&r)) {
+          found = true;
+          if (tag->self_closing) {
+            size_t q = html.find('\n', tag->end_in_text);
+            if (q == std::string_view::npos) q = html.size();
+            ComponentNode c;
+            c.name = std::move(tag->name);
+            c.isInline = is_inline_html;
+            c.attributes = std::move(tag->attributes);
+            c.position = pos(s0 + p, s0 + q);
+            found_nodes.push_back(Node(NodeKind::Component, std::move(c)));
+            i = q;
+            continue;
+          }
+          std::string closing = "</" + tag->name + ">";
+          size_t k = html.find(closing, tag->end_in_text);
+          if (k != std::string_view::npos) {
+            std::string_view inner = html.substr(tag->end_in_text, k - tag->end_in_text);
+            ComponentNode c;
+            c.name = std::move(tag->name);
+            c.isInline = is_inline_html;
+            c.attributes = std::move(tag->attributes);
+            if (!all_unicode_white_space(inner)) {
+              c.children = parse_text(inner, s0 + tag->end_in_text, map_);
+            }
+            c.rawContent = std::string(inner);
+            c.position = pos(s0 + p, s0 + k + closing.size());
+            found_nodes.push_back(Node(NodeKind::Component, std::move(c)));
+            i = k + closing.size();
+            continue;
+          }
+          if (open_depth() >= kMaxDocumentDepth) {
+            // Too deep for another open component: its tag becomes an error and what would
+            // have been its content stays where it is.
+            std::string raw(html.substr(p, tag->end_in_text - p));
+            found_nodes.push_back(Node(NodeKind::Error,
+                                       ErrorNode{"Component nesting too deep", std::move(raw),
+                                                 pos(s0 + p, s0 + tag->end_in_text)}));
+          } else {
+            inlines_.push_back(InlineFrame{std::move(tag->name), std::move(tag->attributes),
+                                           s0 + p, s0 + tag->end_in_text, {}});
+          }
+          i = tag->end_in_text;
+          continue;
+        }
+      } else if (html[p] == '<' && p + 2 < html.size() && html[p + 1] == '/' &&
+                 is_upper(html[p + 2])) {
+        break;
+      }
+      // Step past the whole character at p, then on to the next '<'.
+      size_t len = 1;
+      decode_utf8(html, p, len);
+      size_t next = html.find('<', p + len);
+      if (next == std::string_view::npos) break;
+      i = next;
+    }
+
+    if (found) {
+      push_nodes(std::move(found_nodes));
+      return;
+    }
+
+    std::string_view t = trim_unicode_white_space(html);
+    if (t.size() >= 3 && t[0] == '<' && t[1] == '/' && is_upper(t[2])) {
+      if (std::optional<CloseTag> close = parse_close_tag(t, 0)) {
+        close_component(close->name, html, s0, e);
+        return;
+      }
+    }
+    if (!blocks_.empty() && blocks_.back().kind == FrameKind::HtmlBlock) {
+      blocks_.back().children.push_back(
+          Node(NodeKind::Text, TextNode{std::string(html), pos(s0, e)}));
+      return;
+    }
+    StandardBlockNode h;
+    h.children.push_back(Node(NodeKind::Text, TextNode{std::string(html), pos(s0, e)}));
+    h.position = pos(s0, e);
+    push_node(Node(NodeKind::Html, std::move(h)));
+  }
+
+  void close_component(const std::string& name, std::string_view html, size_t s0, size_t e) {
+    if (inlines_.empty()) {
+      push_node(Node(NodeKind::Error, ErrorNode{"Unexpected closing tag </" + name + ">",
+                                                std::string(html), pos(s0, e)}));
+      return;
+    }
+    InlineFrame f = std::move(inlines_.back());
+    inlines_.pop_back();
+    if (f.name == name) {
+      ComponentNode c;
+      c.name = std::move(f.name);
+      c.isInline = false;
+      c.attributes = std::move(f.attributes);
+      c.children = std::move(f.children);
+      if (f.end <= s0 && s0 <= input_.size()) c.rawContent = std::string(input_.substr(f.end, s0 - f.end));
+      c.position = pos(f.start, e);
+      push_node(Node(NodeKind::Component, std::move(c)));
+      return;
+    }
+    push_node(Node(NodeKind::Error,
+                   ErrorNode{"Misnested tags: expected </" + f.name + ">, found </" + name + ">",
+                             std::string(html), pos(s0, e)}));
+    // The content of the frame that was closed by the wrong tag is kept, after the error, as
+    // for a frame left open at the end of the segment.
+    push_nodes(std::move(f.children));
+  }
+
+  void close_unclosed_frames() {
+    while (!inlines_.empty()) {
+      InlineFrame f = std::move(inlines_.back());
+      inlines_.pop_back();
+      std::string raw = "<" + f.name + ">";
+      const size_t len = raw.size();
+      root_.push_back(Node(NodeKind::Error, ErrorNode{"Unclosed tag " + raw, std::move(raw),
+                                                      pos(f.start, f.start + len)}));
+      for (Node& n : f.children) root_.push_back(std::move(n));
+    }
+  }
+
+  std::string_view text_;
+  size_t base_;
+  const SourceMap& map_;
+  std::string_view input_;
+  ErrorTextBudget& budget_;
+  size_t depth_;
+
+  std::vector<BlockFrame> blocks_;
+  std::vector<InlineFrame> inlines_;
+  NodeList root_;
+  size_t unopened_ = 0;
+  size_t code_blocks_open_ = 0;
+};
+
+}  // namespace
+
+NodeList parse_markdown(std::string_view text, size_t base, const SourceMap& source_map,
+                        std::string_view input, ErrorTextBudget& budget, size_t depth) {
+  if (all_unicode_white_space(text)) return {};
+  return Bridge(text, base, source_map, input, budget, depth).run();
+}
+
+}  // namespace zuv::parser

@@ -1,0 +1,19 @@
+#pragma once
+// The Markdown bridge: one Markdown segment of a body in, its document nodes out.
+
+#include <cstddef>
+#include <string_view>
+
+#include "error_budget.h"
+#include "source_map.h"
+#include "zuv/tree.h"
+
+namespace zuv::parser {
+
+// `text` is a slice of `input` whose first byte lies at the absolute offset `base`; `depth` is
+// the tree level at which the segment's nodes stand (0 for the document body), so that
+// containers past the document nesting limit are not opened. Never fails.
+NodeList parse_markdown(std::string_view text, size_t base, const SourceMap& source_map,
+                        std::string_view input, ErrorTextBudget& budget, size_t depth);
+
+}  // namespace zuv::parser

@@ -1,0 +1,38 @@
+#pragma once
+// The source map: the line starts of the whole input, through which every position in the tree
+// is made, so that nodes deep inside component bodies count lines, columns and offsets from the
+// start of the whole input.
+//
+// Lines end at line feeds only (a carriage return is an ordinary byte and counts as a column);
+// columns count bytes from 1. Built once per document parse, read-only afterwards.
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "zuv/tree.h"
+
+namespace zuv::parser {
+
+class SourceMap {
+ public:
+  // One pass over the bytes: 0, then one entry after every line feed.
+  explicit SourceMap(std::string_view text);
+
+  // Ascending, never empty, first entry 0.
+  const std::vector<size_t>& line_starts() const { return line_starts_; }
+
+  // The point of an absolute offset: the line is that of the last line start at or before it
+  // (an offset at a line feed lies on the line it ends; an offset past the text lies on the
+  // last line). A binary search.
+  Point point(size_t offset) const;
+
+  // The position of the absolute range [start, end), start <= end.
+  Position position(size_t start, size_t end) const { return {point(start), point(end)}; }
+
+ private:
+  std::vector<size_t> line_starts_;
+};
+
+}  // namespace zuv::parser
