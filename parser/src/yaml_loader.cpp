@@ -390,8 +390,10 @@ JsonValue Composer::build(uint32_t root) const {
 std::optional<JsonValue> load_yaml(std::string_view text, const YamlBudget& budget) {
   yaml_parser_t parser;
   if (!yaml_parser_initialize(&parser)) return std::nullopt;
-  yaml_parser_set_input_string(&parser, reinterpret_cast<const unsigned char*>(text.data()),
-                               text.size());
+  // libyaml refuses a null input even when it is empty.
+  static constexpr unsigned char kEmpty[1] = {0};
+  const auto* bytes = text.empty() ? kEmpty : reinterpret_cast<const unsigned char*>(text.data());
+  yaml_parser_set_input_string(&parser, bytes, text.size());
   yaml_parser_set_encoding(&parser, YAML_UTF8_ENCODING);
   Composer composer(budget);
   bool ok = true;

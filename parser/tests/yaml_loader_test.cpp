@@ -56,6 +56,7 @@ TEST(YamlLoader, ResolvesScalars) {
       {"--- \na: 1\n...\n", R"({"a":1})"},
   };
   for (const Case& c : cases) EXPECT_EQ(load(c.yaml), c.json) << c.yaml;
+  EXPECT_EQ(load(std::string_view()), "null");  // an empty view without data
 }
 
 TEST(YamlLoader, ComposesCollections) {

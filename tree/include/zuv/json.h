@@ -85,7 +85,14 @@ class JsonObject {
  public:
   using Entries = std::vector<JsonMember>;
 
-  JsonObject() = default;
+  // Defined below `JsonMember`, which is incomplete here: clang instantiates the entry vector's
+  // constexpr members where the implicit ones would first be used.
+  JsonObject();
+  JsonObject(const JsonObject&);
+  JsonObject(JsonObject&&) noexcept;
+  JsonObject& operator=(const JsonObject&);
+  JsonObject& operator=(JsonObject&&) noexcept;
+  ~JsonObject();
 
   // Inserts in key order, replacing the value of a present key.
   void insert(JsonKey key, JsonValue value);
@@ -173,6 +180,13 @@ struct JsonMember {
   JsonKey key;
   JsonValue value;
 };
+
+inline JsonObject::JsonObject() = default;
+inline JsonObject::JsonObject(const JsonObject&) = default;
+inline JsonObject::JsonObject(JsonObject&&) noexcept = default;
+inline JsonObject& JsonObject::operator=(const JsonObject&) = default;
+inline JsonObject& JsonObject::operator=(JsonObject&&) noexcept = default;
+inline JsonObject::~JsonObject() = default;
 
 // A JSON number in one of its three forms; the number of an attribute value.
 class JsonNumber {

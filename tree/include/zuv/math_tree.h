@@ -187,7 +187,20 @@ struct MathMatrix {
   MatrixDelimiters delimiters = MatrixDelimiters::Plain;
   bool operator==(const MathMatrix&) const = default;
 };
-struct MathCases { std::vector<CaseRow> rows; bool operator==(const MathCases&) const; };
+// The special members of the two records with rows of a type defined further down are defined
+// after it: clang instantiates the row vector's constexpr members where the implicit ones would
+// first be used, while the row type is still incomplete.
+struct MathCases {
+  std::vector<CaseRow> rows;
+  MathCases();
+  MathCases(std::vector<CaseRow> rows);  // NOLINT: implicit, as the aggregate it stands for
+  MathCases(const MathCases&);
+  MathCases(MathCases&&) noexcept;
+  MathCases& operator=(const MathCases&);
+  MathCases& operator=(MathCases&&) noexcept;
+  ~MathCases();
+  bool operator==(const MathCases&) const;
+};
 struct MathArray {
   std::vector<ColumnAlign> columns;
   std::vector<MathList> rows;
@@ -196,6 +209,13 @@ struct MathArray {
 struct MathAlign {
   std::vector<AlignRow> rows;
   bool numbered = true;
+  MathAlign();
+  MathAlign(std::vector<AlignRow> rows, bool numbered = true);  // NOLINT: as above
+  MathAlign(const MathAlign&);
+  MathAlign(MathAlign&&) noexcept;
+  MathAlign& operator=(const MathAlign&);
+  MathAlign& operator=(MathAlign&&) noexcept;
+  ~MathAlign();
   bool operator==(const MathAlign&) const;
 };
 struct MathGather {
@@ -317,6 +337,21 @@ struct AlignRow {
   std::optional<std::string> label;
   bool operator==(const AlignRow&) const = default;
 };
+
+inline MathCases::MathCases() = default;
+inline MathCases::MathCases(std::vector<CaseRow> r) : rows(std::move(r)) {}
+inline MathCases::MathCases(const MathCases&) = default;
+inline MathCases::MathCases(MathCases&&) noexcept = default;
+inline MathCases& MathCases::operator=(const MathCases&) = default;
+inline MathCases& MathCases::operator=(MathCases&&) noexcept = default;
+inline MathCases::~MathCases() = default;
+inline MathAlign::MathAlign() = default;
+inline MathAlign::MathAlign(std::vector<AlignRow> r, bool n) : rows(std::move(r)), numbered(n) {}
+inline MathAlign::MathAlign(const MathAlign&) = default;
+inline MathAlign::MathAlign(MathAlign&&) noexcept = default;
+inline MathAlign& MathAlign::operator=(const MathAlign&) = default;
+inline MathAlign& MathAlign::operator=(MathAlign&&) noexcept = default;
+inline MathAlign::~MathAlign() = default;
 
 inline bool MathCases::operator==(const MathCases& o) const { return rows == o.rows; }
 inline bool MathAlign::operator==(const MathAlign& o) const {
