@@ -28,16 +28,21 @@ constexpr std::string_view kMergeTag = "tag:yaml.org,2002:merge";
 
 using Entry = std::pair<std::string, uint32_t>;
 
+// One node of the arena; scalars and collections keep their contents in side tables, so that
+// the arena itself stays small and cheap to grow.
 struct YamlNode {
   enum class Kind : uint8_t { Scalar, Sequence, Mapping };
   Kind kind = Kind::Scalar;
   bool resolve = false;  // a plain scalar without a forcing tag: resolved by the core schema
-  std::string text;      // a scalar's text as written
-  std::vector<uint32_t> items;
-  std::vector<Entry> entries;  // a mapping's members, in key order, one per key
-  uint64_t nodes = 1;          // size once copies are expanded
-  uint64_t bytes = 0;          // scalar text once copies are expanded
-  size_t height = 0;           // collection levels at and below this node
+  uint32_t payload = 0;  // index into the scalar texts or the collections
+  uint32_t height = 0;   // collection levels at and below this node
+  uint64_t nodes = 1;    // size once copies are expanded
+  uint64_t bytes = 0;    // scalar text once copies are expanded
+};
+
+struct Collection {
+  std::vector<uint32_t> items;  // a sequence's nodes
+  std::vector<Entry> entries;   // a mapping's members, in key order, one per key
 };
 
 // A value that may not be held as a number stays its text.
@@ -177,13 +182,14 @@ class Composer {
     if (!count_node(1, s.length)) return false;
     std::string_view tag = s.tag ? reinterpret_cast<const char*>(s.tag) : "";
     YamlNode node;
-    node.text.assign(reinterpret_cast<const char*>(s.value), s.length);
+    node.payload = static_cast<uint32_t>(texts_.size());
+    std::string& text = texts_.emplace_back(reinterpret_cast<const char*>(s.value), s.length);
     node.bytes = s.length;
     const bool plain = s.style == YAML_PLAIN_SCALAR_STYLE;
     node.resolve = plain && tag != kStrTag && tag != "!";
-    const bool merge_key = plain && node.text == "<<" && (tag.empty() || tag == kMergeTag);
+    const bool merge_key = plain && text == "<<" && (tag.empty() || tag == kMergeTag);
     auto index = static_cast<uint32_t>(arena_.size());
-    arena_.push_back(std::move(node));
+    arena_.push_back(node);
     if (!define_anchor(reinterpret_cast<const char*>(s.anchor), index)) return false;
     return attach(index, merge_key);
   }
@@ -204,8 +210,10 @@ class Composer {
     YamlNode node;
     node.kind = kind;
     node.height = 1;
+    node.payload = static_cast<uint32_t>(collections_.size());
+    collections_.emplace_back();
     auto index = static_cast<uint32_t>(arena_.size());
-    arena_.push_back(std::move(node));
+    arena_.push_back(node);
     Frame frame;
     frame.node = index;
     if (anchor != nullptr) frame.anchor = anchor;
@@ -216,13 +224,13 @@ class Composer {
   bool close() {
     Frame frame = std::move(stack_.back());
     stack_.pop_back();
-    YamlNode& node = arena_[frame.node];
+    const YamlNode& node = arena_[frame.node];
     if (node.kind == YamlNode::Kind::Mapping) {
       if (!sort_by_key(frame.entries, [](const Entry& e) -> const std::string& { return e.first; },
                        DuplicateKeys::Reject)) {
         return false;
       }
-      node.entries = merge(std::move(frame.entries), frame.merge_sources);
+      collections_[node.payload].entries = merge(std::move(frame.entries), frame.merge_sources);
     }
     if (frame.anchor && !define_anchor(frame.anchor->c_str(), frame.node)) return false;
     return attach(frame.node, false);
@@ -235,10 +243,11 @@ class Composer {
     for (uint32_t source : sources) {
       const YamlNode& s = arena_[source];
       if (s.kind == YamlNode::Kind::Mapping) {
-        merged.insert(merged.end(), s.entries.begin(), s.entries.end());
+        const auto& entries = contents(s).entries;
+        merged.insert(merged.end(), entries.begin(), entries.end());
       } else {
-        for (uint32_t item : s.items) {
-          const auto& entries = arena_[item].entries;
+        for (uint32_t item : contents(s).items) {
+          const auto& entries = contents(arena_[item]).entries;
           merged.insert(merged.end(), entries.begin(), entries.end());
         }
       }
@@ -263,7 +272,8 @@ class Composer {
     const YamlNode& n = arena_[index];
     if (n.kind == YamlNode::Kind::Mapping) return true;
     if (n.kind != YamlNode::Kind::Sequence) return false;
-    return std::all_of(n.items.begin(), n.items.end(), [this](uint32_t item) {
+    const auto& items = contents(n).items;
+    return std::all_of(items.begin(), items.end(), [this](uint32_t item) {
       return arena_[item].kind == YamlNode::Kind::Mapping;
     });
   }
@@ -275,12 +285,12 @@ class Composer {
     }
     Frame& parent = stack_.back();
     YamlNode& p = arena_[parent.node];
-    const YamlNode& child = arena_[index];
+    const YamlNode child = arena_[index];
     p.nodes += child.nodes;
     p.bytes += child.bytes;
     p.height = std::max(p.height, child.height + 1);
     if (p.kind == YamlNode::Kind::Sequence) {
-      p.items.push_back(index);
+      collections_[p.payload].items.push_back(index);
       return true;
     }
     if (!parent.have_key) {
@@ -288,7 +298,7 @@ class Composer {
       if (merge_key && ++merge_keys_ > budget_.max_merge_keys) return false;
       parent.have_key = true;
       parent.key_is_merge = merge_key;
-      parent.key = child.text;
+      parent.key = texts_[child.payload];
       return true;
     }
     parent.have_key = false;
@@ -303,7 +313,11 @@ class Composer {
 
   const YamlBudget& budget_;
   const size_t max_depth_;
+  const Collection& contents(const YamlNode& n) const { return collections_[n.payload]; }
+
   std::vector<YamlNode> arena_;
+  std::vector<std::string> texts_;
+  std::vector<Collection> collections_;
   std::vector<Frame> stack_;
   std::unordered_map<std::string, uint32_t> anchors_;
   std::optional<uint32_t> root_;
@@ -335,26 +349,30 @@ JsonValue Composer::build(uint32_t root) const {
     if (n.kind == YamlNode::Kind::Sequence) {
       w.items.push_back(std::move(v));
     } else {
-      w.members.push_sorted(JsonKey(n.entries[w.next - 1].first), std::move(v));
+      w.members.push_sorted(JsonKey(contents(n).entries[w.next - 1].first), std::move(v));
     }
   };
   auto start = [&](uint32_t index) {
     const YamlNode& n = arena_[index];
     if (n.kind == YamlNode::Kind::Scalar) {
-      finish(n.resolve ? resolve_plain(n.text) : JsonValue::make_string(n.text));
+      const std::string& text = texts_[n.payload];
+      finish(n.resolve ? resolve_plain(text) : JsonValue::make_string(text));
       return;
     }
     Work w{index};
-    if (n.kind == YamlNode::Kind::Mapping) w.members.reserve(n.entries.size());
+    if (n.kind == YamlNode::Kind::Mapping) w.members.reserve(contents(n).entries.size());
+    if (n.kind == YamlNode::Kind::Sequence) w.items.reserve(contents(n).items.size());
     stack.push_back(std::move(w));
   };
   start(root);
   while (!stack.empty()) {
     Work& w = stack.back();
     const YamlNode& n = arena_[w.node];
-    const size_t count = n.kind == YamlNode::Kind::Sequence ? n.items.size() : n.entries.size();
+    const Collection& c = contents(n);
+    const bool is_sequence = n.kind == YamlNode::Kind::Sequence;
+    const size_t count = is_sequence ? c.items.size() : c.entries.size();
     if (w.next < count) {
-      uint32_t child = n.kind == YamlNode::Kind::Sequence ? n.items[w.next] : n.entries[w.next].second;
+      uint32_t child = is_sequence ? c.items[w.next] : c.entries[w.next].second;
       ++w.next;
       start(child);
       continue;
@@ -372,8 +390,10 @@ JsonValue Composer::build(uint32_t root) const {
 std::optional<JsonValue> load_yaml(std::string_view text, const YamlBudget& budget) {
   yaml_parser_t parser;
   if (!yaml_parser_initialize(&parser)) return std::nullopt;
-  yaml_parser_set_input_string(&parser, reinterpret_cast<const unsigned char*>(text.data()),
-                               text.size());
+  // libyaml refuses a null input even when it is empty.
+  static constexpr unsigned char kEmpty[1] = {0};
+  const auto* bytes = text.empty() ? kEmpty : reinterpret_cast<const unsigned char*>(text.data());
+  yaml_parser_set_input_string(&parser, bytes, text.size());
   yaml_parser_set_encoding(&parser, YAML_UTF8_ENCODING);
   Composer composer(budget);
   bool ok = true;

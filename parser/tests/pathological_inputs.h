@@ -1,0 +1,100 @@
+#pragma once
+// Hostile inputs for the document layer, shared by the tests (which check the results) and the
+// benchmark (which times them). Each is about `size` bytes and aims at one search that would
+// turn quadratic if it were repeated from every marker.
+
+#include <string>
+#include <vector>
+
+namespace zuv::parser::testing {
+
+enum class Reader { Text, Scanner, Frontmatter, CodeMeta };
+
+struct PathologicalInput {
+  std::string name;
+  Reader reader;
+  std::string input;
+};
+
+inline std::string repeat_to(std::string_view unit, size_t size) {
+  std::string out;
+  out.reserve(size + unit.size());
+  while (out.size() < size) out += unit;
+  return out;
+}
+
+inline std::string repeat_n(std::string_view unit, size_t n) {
+  std::string out;
+  out.reserve(unit.size() * n);
+  for (size_t i = 0; i < n; ++i) out += unit;
+  return out;
+}
+
+inline std::string frontmatter(std::string_view yaml) {
+  return "---\n" + std::string(yaml) + "\n---\nbody\n";
+}
+
+inline std::vector<PathologicalInput> pathological_inputs(size_t size) {
+  std::vector<PathologicalInput> v;
+  auto text = [&](std::string name, std::string_view unit) {
+    v.push_back({std::move(name), Reader::Text, repeat_to(unit, size)});
+  };
+  auto scan = [&](std::string name, std::string input) {
+    v.push_back({std::move(name), Reader::Scanner, std::move(input)});
+  };
+  text("text: [", "[");
+  text("text: [@", "[@");
+  text("text: [@x newline", "[@x\n");
+  text("text: {@", "{@");
+  text("text: {$", "{$");
+  text("text: \\{$", "\\{$");
+  text("text: $ ", "$ ");
+  text("text: $a", "$a");
+  text("text: {@a}", "{@a}");
+  scan("scan: <A  lines", repeat_to("<A \n", size));
+  scan("scan: <A x={{ lines", repeat_to("<A x={{\n", size));
+  scan("scan: <A x={{\" lines", repeat_to("<A x={{\"\\\"\n", size));
+  scan("scan: <A x={ lines", repeat_to("<A x={\n", size));
+  scan("scan: <A x={$ lines", repeat_to("<A x={$\n", size));
+  scan("scan: <A x=\" lines", repeat_to("<A x=\"\\\"\n", size));
+  scan("scan: <A x={ lines closed far", repeat_to("<A x={\n", size) + "}");
+  scan("scan: $$ lines without closers", repeat_to("$$ {#a}\n", size));
+  scan("scan: $$ {#a} then a closer", repeat_to("$$ {#a}\nx\n", size) + "$$\n");
+  scan("scan: <A> lines", repeat_to("<A>\n", size));
+  scan("scan: <A> then <A x={{ lines", "<A>\n" + repeat_to("<A x={{\n", size));
+  scan("scan: fences", "````\n" + repeat_to("<A>\n```\n", size));
+  // Front matter at the budget limits and just past them.
+  auto fm = [&](std::string name, std::string yaml) {
+    v.push_back({std::move(name), Reader::Frontmatter, frontmatter(yaml)});
+  };
+  fm("yaml: 250,000 nodes", "[" + repeat_n("1,", 249'999) + "]");
+  fm("yaml: 250,001 nodes", "[" + repeat_n("1,", 250'000) + "]");
+  fm("yaml: 50,000 aliases", "[&a 1, " + repeat_n("*a,", 50'000) + "]");
+  fm("yaml: 50,001 aliases", "[&a 1, " + repeat_n("*a,", 50'001) + "]");
+  fm("yaml: 50,000 anchors", "[" + repeat_n("&a 1,", 50'000) + "]");
+  fm("yaml: 50,001 anchors", "[" + repeat_n("&a 1,", 50'001) + "]");
+  fm("yaml: 10,000 merge keys", "b: &b {x: 1}\nl: [" + repeat_n("{<<: *b},", 10'000) + "]");
+  fm("yaml: 10,001 merge keys", "b: &b {x: 1}\nl: [" + repeat_n("{<<: *b},", 10'001) + "]");
+  fm("yaml: 1,023 levels", std::string(1023, '[') + std::string(1023, ']'));
+  fm("yaml: 1,024 levels", std::string(1024, '[') + std::string(1024, ']'));
+  fm("yaml: 100,000 levels", std::string(100'000, '['));
+  {
+    std::string laughs = "a0: &a0 [lol, lol, lol, lol, lol, lol, lol, lol, lol, lol]\n";
+    for (int i = 1; i < 10; ++i) {
+      laughs += "a" + std::to_string(i) + ": &a" + std::to_string(i) + " [" +
+                repeat_n("*a" + std::to_string(i - 1) + ",", 10) + "]\n";
+    }
+    fm("yaml: billion laughs", laughs);
+  }
+  fm("yaml: nested anchors", [] {
+    std::string s;
+    for (int i = 0; i < 1000; ++i) s += "- &a" + std::to_string(i) + "\n" + std::string(2 * (i + 1), ' ');
+    return s + "x";
+  }());
+  v.push_back({"meta: { words", Reader::CodeMeta, repeat_to("{ ", size)});
+  v.push_back({"meta: {1 {1", Reader::CodeMeta, repeat_to("{1 ", size) + "}"});
+  v.push_back({"meta: title=' words", Reader::CodeMeta, "title='" + repeat_to(" title=\"", size)});
+  return v;
+}
+
+}  // namespace zuv::parser::testing
