@@ -43,7 +43,7 @@ class Pipeline {
         case Segment::Kind::Markdown: {
           const auto& m = std::get<Segment::Markdown>(seg.value);
           for (Node& n : parse_markdown(input_.substr(m.start, m.end - m.start), m.start, map_,
-                                        input_, budget_, depth)) {
+                                        input_, budget_, depth, events_)) {
             out.push_back(std::move(n));
           }
           break;
@@ -102,6 +102,7 @@ class Pipeline {
   std::string_view input_;
   SourceMap map_;
   ErrorTextBudget budget_;
+  markdown::Events events_;
 };
 
 }  // namespace

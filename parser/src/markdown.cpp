@@ -98,8 +98,8 @@ class Bridge {
          ErrorTextBudget& budget, size_t depth)
       : text_(text), base_(base), map_(map), input_(input), budget_(budget), depth_(depth) {}
 
-  NodeList run() {
-    md::Events events = md::parse_events(text_);
+  NodeList run(md::Events& events) {
+    md::parse_events(text_, events);
     for (const md::Event& ev : events.events) handle(events, ev);
     close_unclosed_frames();
     return attach_inline_code_lang(rescan_text_runs(std::move(root_), map_, input_));
@@ -456,9 +456,10 @@ class Bridge {
 }  // namespace
 
 NodeList parse_markdown(std::string_view text, size_t base, const SourceMap& source_map,
-                        std::string_view input, ErrorTextBudget& budget, size_t depth) {
+                        std::string_view input, ErrorTextBudget& budget, size_t depth,
+                        markdown::Events& events) {
   if (all_unicode_white_space(text)) return {};
-  return Bridge(text, base, source_map, input, budget, depth).run();
+  return Bridge(text, base, source_map, input, budget, depth).run(events);
 }
 
 }  // namespace zuv::parser
