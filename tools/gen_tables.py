@@ -175,9 +175,17 @@ def gen_markdown_entities(ucd):
         ['"entity_table.h"'], "zuv::markdown::entity_table", body)
 
 
+def gen_tree_escape_tables(ucd):
+    """Grapheme_Extend and the not-printable categories, for escaping text in messages."""
+    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    import gen_tree_tables
+    return gen_tree_tables.build_escape_tables(ucd.folder)
+
+
 GENERATORS = {
     "markdown/src/unicode_table.cpp": gen_markdown_unicode,
     "markdown/src/entity_table.cpp": gen_markdown_entities,
+    "tree/src/unicode_escape_tables.inc": gen_tree_escape_tables,
 }
 
 
