@@ -3,6 +3,7 @@
 #include "convert.h"
 #include "zuv/dict_form.h"
 #include "zuv/parser.h"
+#include "zuv/transform.h"
 
 namespace zuv::module {
 
@@ -11,19 +12,34 @@ namespace {
 constexpr char kVersion[] = "0.1.2-beta.11";
 
 constexpr auto kParseParameters = parameters("parse", 1, "input");
+constexpr auto kParseWithDefaultsParameters = parameters("parse_with_defaults", 1, "input");
 
-}  // namespace
-
-CallResult py_parse(const CallArguments& call) {
-  auto bound = bind_arguments(kParseParameters, call);
+// The body of a function whose one argument is the document text.
+CallResult parse_input(const Parameters<1>& parameters, const CallArguments& call,
+                       Root (*parse)(std::string_view)) {
+  auto bound = bind_arguments(parameters, call);
   if (!bound) return std::move(bound).error();
   Result<std::string_view> input = bound->text(0);
   if (!input) return std::move(input).error();
   // The text is the str's own UTF-8 buffer; the tree and its value die before the call returns.
-  const JsonValue value = root_to_value(parse_document(*input));
+  return root_to_python(parse(*input));
+}
+
+}  // namespace
+
+CallResult root_to_python(const Root& root) {
+  const JsonValue value = root_to_value(root);
   Converted<PyRef> result = value_to_python(value);
   if (!result) return pythonize_error_to_value_error(std::move(result).error());
   return std::move(*result);
+}
+
+CallResult py_parse(const CallArguments& call) {
+  return parse_input(kParseParameters, call, parse_document);
+}
+
+CallResult py_parse_with_defaults(const CallArguments& call) {
+  return parse_input(kParseWithDefaultsParameters, call, parse_with_default_pipeline);
 }
 
 CallResult py_version() {

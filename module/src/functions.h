@@ -6,10 +6,26 @@
 #include "arguments.h"
 #include "errors.h"
 
+#include "zuv/tree.h"
+
 namespace zuv::module {
+
+// The dict of a document tree, as every parse function returns it.
+CallResult root_to_python(const Root& root);
 
 // parse(input): the document's dict.
 CallResult py_parse(const CallArguments& call);
+// parse_with_defaults(input): the document's dict after the slug and contents transforms.
+CallResult py_parse_with_defaults(const CallArguments& call);
+// parse_with_transforms(input, transforms, repo=None): the dict after the named transforms,
+// run in the order given. Every argument is converted, and every name matched, before parsing.
+CallResult py_parse_with_transforms(const CallArguments& call);
+// validate(ast, schema): the list of diagnostic dicts, in the validator's order.
+CallResult py_validate(const CallArguments& call);
+// collect_text(ast): the values of the tree's text nodes, concatenated.
+CallResult py_collect_text(const CallArguments& call);
+// query_all(ast, node_type): the dicts of every node of that kind, in document pre-order.
+CallResult py_query_all(const CallArguments& call);
 // version(): the version str.
 CallResult py_version();
 

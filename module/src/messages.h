@@ -101,6 +101,10 @@ inline std::string named_argument_message(std::string_view parameter, std::strin
   return m;
 }
 
+// --- The transforms list of parse_with_transforms.
+inline constexpr std::string_view kTransformsIsStr = "Can't extract `str` to `Vec`";
+inline constexpr std::string_view kSequenceTypeName = "Sequence";
+
 // --- Python objects to JSON values.
 inline constexpr std::string_view kNumberOutOfRange = "JSON number out of range";
 inline constexpr std::string_view kDictKeyNotStr = "dict keys must have type str";

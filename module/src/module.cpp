@@ -13,14 +13,37 @@ namespace {
 
 constexpr const char kParseDoc[] =
     "parse(input)\n--\n\nParse an ZUV document and return the AST as a Python dict.";
+constexpr const char kParseWithDefaultsDoc[] =
+    "parse_with_defaults(input)\n--\n\n"
+    "Parse with default transforms (auto-slug + table of contents).";
+constexpr const char kParseWithTransformsDoc[] =
+    "parse_with_transforms(input, transforms, repo=None)\n--\n\n"
+    "Parse with a specific set of transforms.\n\n"
+    "Supported transform names: ``\"auto-slug\"``, ``\"toc\"``, ``\"github\"``.\n"
+    "Pass ``repo=\"owner/repo\"`` for the github transform.";
+constexpr const char kValidateDoc[] =
+    "validate(ast, schema)\n--\n\n"
+    "Validate an AST dict against a schema dict.\n"
+    "Returns a list of diagnostic dicts.";
+constexpr const char kCollectTextDoc[] =
+    "collect_text(ast)\n--\n\nExtract plain text from an AST dict.";
+constexpr const char kQueryAllDoc[] =
+    "query_all(ast, node_type)\n--\n\n"
+    "Find all nodes of a given type. Returns a list of node dicts.";
 constexpr const char kVersionDoc[] = "version()\n--\n\nReturn the ZUV parser version.";
 
 constexpr int kFastCall = METH_FASTCALL | METH_KEYWORDS;
 
-// Registration order is the order of `__all__`: parse, parse_with_defaults,
-// parse_with_transforms, validate, collect_text, query_all, version.
+// Registration order is the order of `__all__`.
 PyMethodDef kMethods[] = {
     {"parse", as_method(fastcall_entry<py_parse>), kFastCall, kParseDoc},
+    {"parse_with_defaults", as_method(fastcall_entry<py_parse_with_defaults>), kFastCall,
+     kParseWithDefaultsDoc},
+    {"parse_with_transforms", as_method(fastcall_entry<py_parse_with_transforms>), kFastCall,
+     kParseWithTransformsDoc},
+    {"validate", as_method(fastcall_entry<py_validate>), kFastCall, kValidateDoc},
+    {"collect_text", as_method(fastcall_entry<py_collect_text>), kFastCall, kCollectTextDoc},
+    {"query_all", as_method(fastcall_entry<py_query_all>), kFastCall, kQueryAllDoc},
     {"version", as_method(noargs_entry<py_version>), METH_NOARGS, kVersionDoc},
     {nullptr, nullptr, 0, nullptr},
 };

@@ -1,20 +1,46 @@
+import inspect
+
+import pytest
+
 import _zuv
 
 
 def test_module_surface():
     assert _zuv.__doc__ == "ZUV Python module."
-    assert _zuv.__all__ == ["parse", "version"]
+    assert _zuv.__all__ == ["parse", "parse_with_defaults", "parse_with_transforms", "validate",
+                            "collect_text", "query_all", "version"]
     for name in _zuv.__all__:
         function = getattr(_zuv, name)
         assert function.__module__ == "_zuv"
         assert function.__self__ is _zuv
 
 
-def test_doc_strings_and_signatures():
-    assert _zuv.parse.__text_signature__ == "(input)"
-    assert _zuv.parse.__doc__ == "Parse an ZUV document and return the AST as a Python dict."
-    assert _zuv.version.__text_signature__ == "()"
-    assert _zuv.version.__doc__ == "Return the ZUV parser version."
+@pytest.mark.parametrize(
+    "name, signature, doc",
+    [
+        ("parse", "(input)", "Parse an ZUV document and return the AST as a Python dict."),
+        ("parse_with_defaults", "(input)",
+         "Parse with default transforms (auto-slug + table of contents)."),
+        ("parse_with_transforms", "(input, transforms, repo=None)",
+         "Parse with a specific set of transforms.\n\n"
+         'Supported transform names: ``"auto-slug"``, ``"toc"``, ``"github"``.\n'
+         'Pass ``repo="owner/repo"`` for the github transform.'),
+        ("validate", "(ast, schema)",
+         "Validate an AST dict against a schema dict.\nReturns a list of diagnostic dicts."),
+        ("collect_text", "(ast)", "Extract plain text from an AST dict."),
+        ("query_all", "(ast, node_type)",
+         "Find all nodes of a given type. Returns a list of node dicts."),
+        ("version", "()", "Return the ZUV parser version."),
+    ],
+)
+def test_doc_strings_and_signatures(name, signature, doc):
+    function = getattr(_zuv, name)
+    assert function.__name__ == name
+    assert function.__text_signature__ == signature
+    assert function.__doc__ == doc
+    # The signature the interpreter derives names every parameter, each positional-or-keyword.
+    params = inspect.signature(function).parameters.values()
+    assert all(p.kind is inspect.Parameter.POSITIONAL_OR_KEYWORD for p in params)
 
 
 def test_version():
