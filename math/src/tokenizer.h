@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "zuv/unicode.h"
+
 namespace zuv::math {
 
 enum class MathTokenKind : uint8_t {
@@ -56,7 +58,8 @@ MathToken scan_math_token(std::string_view source, size_t i);
 std::vector<MathToken> tokenize_math(std::string_view source);
 
 // Appends the UTF-8 form of a code point.
-void append_utf8(std::string& out, char32_t c);
+
+using ::zuv::append_utf8;
 
 // The source form of a token: its own text, but one space for any white space, `\;` for both
 // medium spaces and `\begin{name}` / `\end{name}` with braces and the trimmed name.

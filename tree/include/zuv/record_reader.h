@@ -15,7 +15,7 @@
 //   element per field in declared order; too short: "invalid length {i}, expected struct X with
 //   N elements"; too long: "... expected fewer elements in array" straight from the value,
 //   "... expected N elements in sequence" inside a node). Every count and name in these
-//   messages comes from the spec. Fields are read by value-returning element readers
+//   messages comes from the field tables. Fields are read by value-returning element readers
 //   (`field`), or built in place (`field_into`), which recursive records use so that a
 //   nesting level costs little stack.
 // - `ReadContext` carries the place of the read (`ReadPlace::Value`: straight from the value

@@ -2,6 +2,7 @@
 // Small Unicode helpers shared by the parsers.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace zuv {
@@ -10,6 +11,9 @@ namespace zuv {
 // Input is valid UTF-8 (it comes from Python str objects), so no error path is needed; a stray
 // byte is taken as a one-byte character of its own value.
 char32_t decode_utf8(std::string_view s, size_t i, size_t& len);
+
+// Appends the UTF-8 form of `c`.
+void append_utf8(std::string& out, char32_t c);
 
 // The Unicode White_Space property.
 constexpr bool is_unicode_white_space(char32_t c) {
