@@ -95,7 +95,8 @@ def test_query_all_nesting():
 
 
 def test_query_all_skips_what_is_not_a_node():
-    doc = '<Card user={$user.name} data={{"type": "text", "value": "x"}} />\n\n{$page.title} $\\text{t}$\n'
+    doc = ('<Card user={$user.name} data={{"type": "text", "value": "x"}} />\n\n'
+           "{$page.title} $\\text{t}$\n")
     tree = _zuv.parse(doc)
     assert [v["path"] for v in _zuv.query_all(tree, "variable")] == ["page.title"]
     # Math trees and attribute values are never searched.
