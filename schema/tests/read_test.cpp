@@ -9,7 +9,11 @@
 namespace zuv {
 namespace {
 
-using testing::json;
+JsonValue json(std::string_view text) {
+  std::optional<JsonValue> v = testing::json_from_text(text);
+  if (!v) ADD_FAILURE() << "not JSON: " << text;
+  return v ? std::move(*v) : JsonValue();
+}
 
 struct Case {
   const char* schema;  // JSON text

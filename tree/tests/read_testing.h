@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "read_json_text.h"
+#include "json_text.h"
 #include "zuv/dict_form.h"
 #include "zuv/dict_read.h"
 
