@@ -235,7 +235,7 @@ void GithubReferencesTransform::transform(Root& root, std::string_view /*source*
   if (repository.empty()) {
     const JsonValue* github = root.frontmatter ? root.frontmatter->get("github") : nullptr;
     if (!github || !github->is_string()) return;  // no repository: nothing is linked
-    repository = github->as_string();             // used even when empty
+    repository = github->text();                  // used even when empty
   }
   link_github_references(root.children, {repository, base_url_});
 }

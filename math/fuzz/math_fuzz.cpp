@@ -23,9 +23,9 @@ void check(bool ok) {
 size_t value_depth(const zuv::JsonValue& v) {
   size_t deepest = 0;
   if (v.is_array()) {
-    for (const zuv::JsonValue& e : v.as_array()) deepest = std::max(deepest, value_depth(e));
+    for (const zuv::JsonValue& e : v.items()) deepest = std::max(deepest, value_depth(e));
   } else if (v.is_object()) {
-    for (const auto& m : v.as_object()) deepest = std::max(deepest, value_depth(m.value));
+    for (const auto& m : v.members()) deepest = std::max(deepest, value_depth(m.value));
   }
   return deepest + 1;
 }

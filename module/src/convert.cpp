@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -171,8 +173,8 @@ class PythonWriter {
     if (is_ascii(s)) return shared_.ascii(s);
     return PyRef::steal(PyUnicode_DecodeUTF8(s.data(), static_cast<Py_ssize_t>(s.size()), nullptr));
   }
-  PyRef write_array(const JsonArray& array, size_t depth);
-  PyRef write_object(const JsonObject& object, size_t depth);
+  PyRef write_array(std::span<const JsonValue> array, size_t depth);
+  PyRef write_object(std::span<const JsonMember> object, size_t depth);
 
   SharedObjects shared_;
 };
@@ -185,14 +187,14 @@ PyRef PythonWriter::write(const JsonValue& value, size_t depth) {
     case JsonValue::Kind::Signed:
       return checked(PyRef::steal(PyLong_FromLongLong(value.as_i64())));
     case JsonValue::Kind::Float: return checked(PyRef::steal(PyFloat_FromDouble(value.as_f64())));
-    case JsonValue::Kind::String: return checked(str(value.as_string()));
-    case JsonValue::Kind::Array: return write_array(value.as_array(), depth);
-    case JsonValue::Kind::Object: return write_object(value.as_object(), depth);
+    case JsonValue::Kind::String: return checked(str(value.text()));
+    case JsonValue::Kind::Array: return write_array(value.items(), depth);
+    case JsonValue::Kind::Object: return write_object(value.members(), depth);
   }
   internal_fault("JSON value of unknown kind");
 }
 
-PyRef PythonWriter::write_array(const JsonArray& array, size_t depth) {
+PyRef PythonWriter::write_array(std::span<const JsonValue> array, size_t depth) {
   if (depth >= kMaxValueDepth) {
     error = ConversionError{std::string(kNestingTooDeep)};
     return PyRef();
@@ -207,7 +209,7 @@ PyRef PythonWriter::write_array(const JsonArray& array, size_t depth) {
   return list;
 }
 
-PyRef PythonWriter::write_object(const JsonObject& object, size_t depth) {
+PyRef PythonWriter::write_object(std::span<const JsonMember> object, size_t depth) {
   if (depth >= kMaxValueDepth) {
     error = ConversionError{std::string(kNestingTooDeep)};
     return PyRef();
@@ -476,7 +478,13 @@ bool ValueReader::read_key(PyObject* key, JsonKey& out) {
   Py_ssize_t size = 0;
   const char* data = PyUnicode_AsUTF8AndSize(key, &size);
   if (data == nullptr) return fail_pending();
-  out = JsonKey(std::string(data, static_cast<size_t>(size)));
+  const std::string_view text(data, static_cast<size_t>(size));
+  // A tree dict's keys are nearly all fixed ones, which cost no allocation.
+  if (std::optional<Key> known = key_from_text(text)) {
+    out = JsonKey(*known);
+  } else {
+    out = JsonKey(text);
+  }
   return true;
 }
 

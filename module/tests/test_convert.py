@@ -1,12 +1,12 @@
 import collections.abc
 import dataclasses
 import json
-import os
 import sys
 
 import pytest
 
 import _zuv_testing as t
+from conftest import skip_under_sanitizer
 
 DEPTH_LIMIT = 1024
 
@@ -268,8 +268,7 @@ def resident_bytes():
         return int(f.read().split()[1]) * 4096
 
 
-@pytest.mark.skipif("libasan" in os.environ.get("LD_PRELOAD", ""),
-                    reason="the sanitizer's quarantine holds on to freed memory")
+@skip_under_sanitizer
 def test_native_memory_is_released():
     # Each round makes and drops about 1 MB of value trees outside the Python allocator, so a
     # leak in the C++ side of either conversion would grow the process by hundreds of MB.

@@ -4,6 +4,7 @@ import resource
 import pytest
 
 import _zuv
+from conftest import skip_under_sanitizer
 
 
 def point(text, offset):
@@ -144,6 +145,7 @@ def test_components_past_the_nesting_limit_become_errors():
     assert node["rawContent"].startswith("<C>")
 
 
+@skip_under_sanitizer
 def test_repeated_calls_do_not_grow_memory():
     doc = open(__file__, encoding="utf-8").read() * 4
     for _ in range(20):

@@ -1,10 +1,14 @@
 #include "zuv/json.h"
 
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+#include <sys/mman.h>
 
 namespace zuv {
 
@@ -16,7 +20,79 @@ bool key_less(std::string_view a, std::string_view b) {
   return a < b;
 }
 
+// The fixed keys in text order, for `key_from_text`.
+constexpr auto kKeysByText = [] {
+  std::array<Key, kKeyCount> keys{};
+  for (size_t i = 0; i < kKeyCount; ++i) keys[i] = static_cast<Key>(i);
+  std::sort(keys.begin(), keys.end(), [](Key a, Key b) { return key_text(a) < key_text(b); });
+  return keys;
+}();
+
 }  // namespace
+
+std::optional<Key> key_from_text(std::string_view text) {
+  auto it = std::lower_bound(kKeysByText.begin(), kKeysByText.end(), text,
+                             [](Key k, std::string_view t) { return key_text(k) < t; });
+  if (it != kKeysByText.end() && key_text(*it) == text) return *it;
+  return std::nullopt;
+}
+
+// --- Keys.
+
+namespace {
+
+// Key texts are 8-aligned so that the low bits of their address are free for the tags.
+alignas(8) constexpr uint32_t kEmptyKeyText[2] = {0, 0};
+
+void write_key_text(char* record, std::string_view text) {
+  const auto size = static_cast<uint32_t>(text.size());
+  std::memcpy(record, &size, sizeof size);
+  if (!text.empty()) std::memcpy(record + sizeof size, text.data(), text.size());
+}
+
+}  // namespace
+
+uintptr_t JsonKey::own(std::string_view text) {
+  char* record = static_cast<char*>(::operator new(sizeof(uint32_t) + text.size()));
+  write_key_text(record, text);
+  return reinterpret_cast<uintptr_t>(record) | kOwnedTag;
+}
+
+uintptr_t JsonKey::empty_bits() noexcept { return reinterpret_cast<uintptr_t>(kEmptyKeyText); }
+
+void JsonKey::release() noexcept {
+  if (bits_ & kOwnedTag) ::operator delete(reinterpret_cast<void*>(bits_ & ~kTagMask));
+}
+
+JsonKey& JsonKey::operator=(const JsonKey& other) {
+  if (this != &other) *this = JsonKey(other);
+  return *this;
+}
+
+JsonKey& JsonKey::operator=(JsonKey&& other) noexcept {
+  if (this != &other) {
+    release();
+    bits_ = other.bits_;
+    other.bits_ = empty_bits();
+  }
+  return *this;
+}
+
+std::string JsonKey::release_text() {
+  std::string text(this->text());
+  release();
+  bits_ = empty_bits();
+  return text;
+}
+
+// --- Owned objects.
+
+JsonObject::JsonObject() = default;
+JsonObject::JsonObject(const JsonObject&) = default;
+JsonObject::JsonObject(JsonObject&&) noexcept = default;
+JsonObject& JsonObject::operator=(const JsonObject&) = default;
+JsonObject& JsonObject::operator=(JsonObject&&) noexcept = default;
+JsonObject::~JsonObject() = default;
 
 void JsonObject::insert(JsonKey key, JsonValue value) {
   std::string_view k = key.text();
@@ -36,14 +112,7 @@ void JsonObject::push_sorted(JsonKey key, JsonValue value) {
   entries_.push_back(JsonMember{std::move(key), std::move(value)});
 }
 
-const JsonValue* JsonObject::find(std::string_view key) const {
-  auto it = std::lower_bound(entries_.begin(), entries_.end(), key,
-                             [](const JsonMember& m, std::string_view t) {
-                               return key_less(m.key.text(), t);
-                             });
-  if (it != entries_.end() && it->key.text() == key) return &it->value;
-  return nullptr;
-}
+const JsonValue* JsonObject::find(std::string_view key) const { return find_member(entries_, key); }
 
 JsonValue* JsonObject::find(std::string_view key) {
   return const_cast<JsonValue*>(std::as_const(*this).find(key));
@@ -58,27 +127,339 @@ JsonObject::Entries::iterator JsonObject::begin() { return entries_.begin(); }
 JsonObject::Entries::iterator JsonObject::end() { return entries_.end(); }
 
 bool operator==(const JsonObject& a, const JsonObject& b) {
-  if (a.entries_.size() != b.entries_.size()) return false;
-  for (size_t i = 0; i < a.entries_.size(); ++i) {
-    if (a.entries_[i].key.text() != b.entries_[i].key.text()) return false;
-    if (!(a.entries_[i].value == b.entries_[i].value)) return false;
-  }
-  return true;
+  return JsonValue::make_object(a) == JsonValue::make_object(b);
 }
 
-JsonValue JsonValue::make_i64(int64_t i) {
-  if (i >= 0) return make_u64(static_cast<uint64_t>(i));
-  return JsonValue(Storage(std::in_place_index<3>, i));
+const JsonValue* find_member(std::span<const JsonMember> members, std::string_view key) {
+  auto it = std::lower_bound(members.begin(), members.end(), key,
+                             [](const JsonMember& m, std::string_view t) {
+                               return key_less(m.key.text(), t);
+                             });
+  if (it != members.end() && it->key.text() == key) return &it->value;
+  return nullptr;
+}
+
+// --- Values.
+
+JsonValue::JsonValue(const JsonValue& other) : JsonValue() {
+  const JsonValue& source = other.resolved();
+  switch (source.kind_) {
+    case Kind::Null:
+    case Kind::Bool:
+    case Kind::Unsigned:
+    case Kind::Signed:
+    case Kind::Float:
+      kind_ = source.kind_;
+      u_ = source.u_;
+      return;
+    case Kind::String: *this = make_string(source.text()); return;
+    case Kind::Array: {
+      const std::span<const JsonValue> items = source.items();
+      *this = make_array(JsonArray(items.begin(), items.end()));
+      return;
+    }
+    case Kind::Object: {
+      JsonObject object;
+      const std::span<const JsonMember> members = source.members();
+      object.entries().assign(members.begin(), members.end());
+      *this = make_object(std::move(object));
+      return;
+    }
+  }
+}
+
+JsonValue& JsonValue::operator=(const JsonValue& other) {
+  if (this != &other) *this = JsonValue(other);
+  return *this;
+}
+
+JsonValue& JsonValue::operator=(JsonValue&& other) noexcept {
+  if (this != &other) {
+    if (storage_ != Storage::Inline) release();
+    kind_ = other.kind_;
+    storage_ = other.storage_;
+    size_ = other.size_;
+    u_ = other.u_;
+    other.kind_ = Kind::Null;
+    other.storage_ = Storage::Inline;
+  }
+  return *this;
+}
+
+void JsonValue::release() noexcept {
+  switch (storage_) {
+    case Storage::Inline:
+    case Storage::Borrowed: break;
+    case Storage::Owned:
+      switch (kind_) {
+        case Kind::String: delete string_; break;
+        case Kind::Array: delete array_; break;
+        case Kind::Object: delete object_; break;
+        default: break;
+      }
+      break;
+    case Storage::Arena: delete arena_; break;
+  }
+  storage_ = Storage::Inline;
+  kind_ = Kind::Null;
+}
+
+JsonValue JsonValue::shell(Kind kind, Storage storage, size_t size) {
+  JsonValue v;
+  v.kind_ = kind;
+  v.storage_ = storage;
+  v.size_ = static_cast<uint32_t>(size);
+  return v;
+}
+
+const JsonValue& JsonValue::resolved() const {
+  return storage_ == Storage::Arena ? arena_->top_ : *this;
+}
+
+void JsonValue::make_owned() {
+  if (storage_ == Storage::Borrowed || storage_ == Storage::Arena) *this = JsonValue(*this);
 }
 
 JsonValue JsonValue::make_f64(double f) {
-  if (!std::isfinite(f)) return JsonValue();
-  return JsonValue(Storage(std::in_place_index<4>, f));
+  JsonValue v;
+  if (!std::isfinite(f)) return v;
+  v.kind_ = Kind::Float;
+  v.f_ = f;
+  return v;
+}
+
+JsonValue JsonValue::make_string(std::string s) {
+  JsonValue v = shell(Kind::String, Storage::Owned);
+  v.string_ = new std::string(std::move(s));
+  return v;
+}
+
+JsonValue JsonValue::make_string(std::string_view s) { return make_string(std::string(s)); }
+JsonValue JsonValue::make_string(const char* s) { return make_string(std::string(s)); }
+JsonValue JsonValue::make_array() { return make_array(JsonArray()); }
+
+JsonValue JsonValue::make_array(JsonArray a) {
+  JsonValue v = shell(Kind::Array, Storage::Owned);
+  v.array_ = new JsonArray(std::move(a));
+  return v;
+}
+
+JsonValue JsonValue::make_object() { return make_object(JsonObject()); }
+
+JsonValue JsonValue::make_object(JsonObject o) {
+  JsonValue v = shell(Kind::Object, Storage::Owned);
+  v.object_ = new JsonObject(std::move(o));
+  return v;
+}
+
+std::string_view JsonValue::text() const {
+  const JsonValue& v = resolved();
+  if (v.kind_ != Kind::String) return {};
+  if (v.storage_ == Storage::Owned) return *v.string_;
+  return {v.chars_, v.size_};
+}
+
+std::span<const JsonValue> JsonValue::items() const {
+  const JsonValue& v = resolved();
+  if (v.kind_ != Kind::Array) return {};
+  if (v.storage_ == Storage::Owned) return *v.array_;
+  return {v.items_, v.size_};
+}
+
+std::span<const JsonMember> JsonValue::members() const {
+  const JsonValue& v = resolved();
+  if (v.kind_ != Kind::Object) return {};
+  if (v.storage_ == Storage::Owned) return v.object_->entries();
+  return {v.members_, v.size_};
 }
 
 const JsonValue* JsonValue::get(std::string_view key) const {
-  return is_object() ? as_object().find(key) : nullptr;
+  return find_member(members(), key);
 }
+
+std::string& JsonValue::as_string() {
+  assert(kind_ == Kind::String);
+  make_owned();
+  return *string_;
+}
+
+JsonArray& JsonValue::as_array() {
+  assert(kind_ == Kind::Array);
+  make_owned();
+  return *array_;
+}
+
+JsonObject& JsonValue::as_object() {
+  assert(kind_ == Kind::Object);
+  make_owned();
+  return *object_;
+}
+
+bool operator==(const JsonValue& a, const JsonValue& b) {
+  if (a.kind() != b.kind()) return false;
+  switch (a.kind()) {
+    case JsonValue::Kind::Null: return true;
+    case JsonValue::Kind::Bool: return a.as_bool() == b.as_bool();
+    case JsonValue::Kind::Unsigned: return a.as_u64() == b.as_u64();
+    case JsonValue::Kind::Signed: return a.as_i64() == b.as_i64();
+    case JsonValue::Kind::Float: return a.as_f64() == b.as_f64();
+    case JsonValue::Kind::String: return a.text() == b.text();
+    case JsonValue::Kind::Array: return std::ranges::equal(a.items(), b.items());
+    case JsonValue::Kind::Object:
+      return std::ranges::equal(a.members(), b.members(),
+                                [](const JsonMember& x, const JsonMember& y) {
+                                  return x.key.text() == y.key.text() && x.value == y.value;
+                                });
+  }
+  return false;
+}
+
+// --- Arenas.
+
+namespace {
+
+// Small trees (one node, one attribute value) fit the first block; large ones double the block
+// size up to the cap, so a tree needs a handful of blocks and wastes at most half of the last.
+constexpr size_t kFirstBlockBytes = size_t{4} << 10;
+constexpr size_t kMaxBlockBytes = size_t{4} << 20;
+constexpr size_t kArenaAlignment = alignof(std::max_align_t);
+
+constexpr size_t round_up(size_t n, size_t to) { return (n + to - 1) & ~(to - 1); }
+constexpr size_t round_up(size_t n) { return round_up(n, kArenaAlignment); }
+
+// Blocks of the largest size are fresh memory on nearly every call, and on some machines a
+// first touch of each 4 KiB page costs more than filling it: such blocks ask for huge pages.
+void* allocate_block(size_t size) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  constexpr size_t kHugePage = size_t{2} << 20;
+  if (size >= kMaxBlockBytes) {
+    void* memory = std::aligned_alloc(kHugePage, round_up(size, kHugePage));
+    if (memory != nullptr) madvise(memory, round_up(size, kHugePage), MADV_HUGEPAGE);
+    return memory;
+  }
+#endif
+  return std::malloc(size);
+}
+
+}  // namespace
+
+JsonArena::~JsonArena() {
+  while (blocks_ != nullptr) {
+    Block* next = blocks_->next;
+    std::free(blocks_);
+    blocks_ = next;
+  }
+}
+
+void* JsonArena::allocate(size_t bytes) {
+  bytes = round_up(bytes);
+  if (static_cast<size_t>(end_ - next_) < bytes) return grow(bytes);
+  void* p = next_;
+  next_ += bytes;
+  return p;
+}
+
+void* JsonArena::grow(size_t bytes) {
+  block_size_ = block_size_ == 0 ? kFirstBlockBytes : std::min(block_size_ * 2, kMaxBlockBytes);
+  const size_t header = round_up(sizeof(Block));
+  const size_t size = std::max(block_size_, header + bytes);
+  void* memory = allocate_block(size);
+  if (memory == nullptr) throw std::bad_alloc();
+  auto* block = static_cast<Block*>(memory);
+  block->next = blocks_;
+  blocks_ = block;
+  char* start = static_cast<char*>(memory) + header;
+  next_ = start + bytes;
+  end_ = static_cast<char*>(memory) + size;
+  return start;
+}
+
+JsonValue JsonArena::static_string(std::string_view text) {
+  JsonValue v =
+      JsonValue::shell(JsonValue::Kind::String, JsonValue::Storage::Borrowed, text.size());
+  v.chars_ = text.data();
+  return v;
+}
+
+JsonValue JsonArena::string(std::string_view text) {
+  if (text.empty()) return static_string("");  // never a null text pointer
+  char* chars = static_cast<char*>(allocate(text.size()));
+  std::memcpy(chars, text.data(), text.size());
+  return static_string({chars, text.size()});
+}
+
+JsonKey JsonArena::key(std::string_view text) {
+  char* record = static_cast<char*>(allocate(sizeof(uint32_t) + text.size()));
+  write_key_text(record, text);
+  return JsonKey(reinterpret_cast<uintptr_t>(record));
+}
+
+JsonValue* JsonArena::new_items(size_t n) {
+  auto* items = static_cast<JsonValue*>(allocate(n * sizeof(JsonValue)));
+  for (size_t i = 0; i < n; ++i) new (items + i) JsonValue();
+  return items;
+}
+
+JsonMember* JsonArena::new_members(size_t n) {
+  auto* members = static_cast<JsonMember*>(allocate(n * sizeof(JsonMember)));
+  for (size_t i = 0; i < n; ++i) new (members + i) JsonMember{JsonKey(Key::alt), JsonValue()};
+  return members;
+}
+
+JsonValue JsonArena::array(JsonValue* items, size_t n) {
+  JsonValue v = JsonValue::shell(JsonValue::Kind::Array, JsonValue::Storage::Borrowed, n);
+  v.items_ = items;
+  return v;
+}
+
+JsonValue JsonArena::object(JsonMember* members, size_t n) {
+  JsonValue v = JsonValue::shell(JsonValue::Kind::Object, JsonValue::Storage::Borrowed, n);
+  v.members_ = members;
+  return v;
+}
+
+JsonValue JsonArena::copy(const JsonValue& value) {
+  switch (value.kind()) {
+    case JsonValue::Kind::Null:
+    case JsonValue::Kind::Bool:
+    case JsonValue::Kind::Unsigned:
+    case JsonValue::Kind::Signed:
+    case JsonValue::Kind::Float: return JsonValue(value);
+    case JsonValue::Kind::String: return string(value.text());
+    case JsonValue::Kind::Array: return copy(value.items());
+    case JsonValue::Kind::Object: return copy(value.members());
+  }
+  return JsonValue();
+}
+
+JsonValue JsonArena::copy(std::span<const JsonValue> source) {
+  JsonValue* items = new_items(source.size());
+  for (size_t i = 0; i < source.size(); ++i) items[i] = copy(source[i]);
+  return array(items, source.size());
+}
+
+JsonValue JsonArena::copy(std::span<const JsonMember> source) {
+  JsonMember* members = new_members(source.size());
+  for (size_t i = 0; i < source.size(); ++i) {
+    const JsonKey& k = source[i].key;
+    members[i].key = k.known() != JsonKey::kDynamic ? JsonKey(static_cast<Key>(k.known()))
+                                                     : key(k.text());
+    members[i].value = copy(source[i].value);
+  }
+  return object(members, source.size());
+}
+
+JsonValue JsonArena::adopt(std::unique_ptr<JsonArena> arena, JsonValue top) {
+  if (top.storage_ != JsonValue::Storage::Borrowed) return top;
+  JsonValue v;
+  v.kind_ = top.kind_;
+  arena->top_ = std::move(top);
+  v.storage_ = JsonValue::Storage::Arena;
+  v.arena_ = arena.release();
+  return v;
+}
+
+// --- Numbers and text.
 
 JsonValue JsonNumber::to_value() const {
   switch (form_) {
@@ -174,11 +555,11 @@ void append_json_text(std::string& out, const JsonValue& v) {
     case JsonValue::Kind::Unsigned: out += std::to_string(v.as_u64()); return;
     case JsonValue::Kind::Signed: out += std::to_string(v.as_i64()); return;
     case JsonValue::Kind::Float: out += format_float_shortest(v.as_f64()); return;
-    case JsonValue::Kind::String: append_json_string(out, v.as_string()); return;
+    case JsonValue::Kind::String: append_json_string(out, v.text()); return;
     case JsonValue::Kind::Array: {
       out.push_back('[');
       bool first = true;
-      for (const JsonValue& e : v.as_array()) {
+      for (const JsonValue& e : v.items()) {
         if (!first) out.push_back(',');
         first = false;
         append_json_text(out, e);
@@ -189,7 +570,7 @@ void append_json_text(std::string& out, const JsonValue& v) {
     case JsonValue::Kind::Object: {
       out.push_back('{');
       bool first = true;
-      for (const JsonMember& m : v.as_object()) {
+      for (const JsonMember& m : v.members()) {
         if (!first) out.push_back(',');
         first = false;
         append_json_string(out, m.key.text());

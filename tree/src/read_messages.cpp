@@ -99,7 +99,7 @@ std::string describe_found_value(const JsonValue& value) {
       break;
     case JsonValue::Kind::String:
       out = "string \"";
-      out += escape_message_text(value.as_string());
+      out += escape_message_text(value.text());
       out += '"';
       return out;
     case JsonValue::Kind::Array: return "sequence";

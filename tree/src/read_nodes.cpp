@@ -38,8 +38,8 @@ namespace {
 
 // A point exactly as the writer lays it out: the three keys, unsigned integers.
 std::optional<Point> written_point(const JsonValue& value) {
-  if (!value.is_object() || value.as_object().size() != 3) return std::nullopt;
-  const auto& e = value.as_object().entries();
+  const std::span<const JsonMember> e = value.members();
+  if (!value.is_object() || e.size() != 3) return std::nullopt;
   static constexpr std::string_view kKeys[] = {"column", "line", "offset"};
   for (size_t i = 0; i < 3; ++i) {
     if (e[i].key.text() != kKeys[i] || e[i].value.kind() != JsonValue::Kind::Unsigned) {
@@ -50,8 +50,8 @@ std::optional<Point> written_point(const JsonValue& value) {
 }
 
 std::optional<Position> written_position(const JsonValue& value) {
-  if (!value.is_object() || value.as_object().size() != 2) return std::nullopt;
-  const auto& e = value.as_object().entries();
+  const std::span<const JsonMember> e = value.members();
+  if (!value.is_object() || e.size() != 2) return std::nullopt;
   if (e[0].key.text() != "end" || e[1].key.text() != "start") return std::nullopt;
   auto end = written_point(e[0].value);
   auto start = written_point(e[1].value);

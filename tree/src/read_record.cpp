@@ -139,9 +139,9 @@ DictResult<uint64_t> read_usize(JsonValue& value, ReadContext&) {
 
 DictResult<TaggedRecord> find_record_tag(const JsonValue& value, std::string_view what) {
   if (value.is_object()) {
-    if (const JsonValue* tag = value.as_object().find("type")) return TaggedRecord{tag, 0};
+    if (const JsonValue* tag = value.get("type")) return TaggedRecord{tag, 0};
   } else if (value.is_array()) {
-    if (!value.as_array().empty()) return TaggedRecord{&value.as_array().front(), 1};
+    if (!value.items().empty()) return TaggedRecord{&value.items().front(), 1};
   } else {
     return invalid_type(value, what);
   }
@@ -151,7 +151,7 @@ DictResult<TaggedRecord> find_record_tag(const JsonValue& value, std::string_vie
 DictResult<size_t> variant_from_tag(const JsonValue& tag, std::span<const std::string_view> names,
                                     bool allow_index) {
   if (tag.is_string()) {
-    const std::string& name = tag.as_string();
+    const std::string_view name = tag.text();
     for (size_t i = 0; i < names.size(); ++i) {
       if (names[i] == name) return i;
     }
@@ -167,7 +167,7 @@ DictResult<size_t> variant_from_tag(const JsonValue& tag, std::span<const std::s
 DictStatus read_unit(const JsonValue& value, const ReadContext& ctx) {
   if (value.is_null()) return {};
   // Inside a node an empty object stands for a unit too; straight from the value it does not.
-  if (ctx.place == ReadPlace::Content && value.is_object() && value.as_object().empty()) return {};
+  if (ctx.place == ReadPlace::Content && value.is_object() && value.members().empty()) return {};
   return invalid_type(value, expected::kUnit);
 }
 
@@ -180,11 +180,11 @@ DictResult<size_t> unit_enum_from_content(const JsonValue& value,
     }
     return unknown_variant(name, names);
   };
-  if (value.is_string()) return index_of(value.as_string());
+  if (value.is_string()) return index_of(value.text());
   if (!value.is_object()) return invalid_type(value, expected::kStringOrMap);
-  const JsonObject& object = value.as_object();
-  if (object.size() != 1) return invalid_value(value, expected::kSingleKeyMap);
-  const JsonMember& entry = *object.begin();
+  const std::span<const JsonMember> members = value.members();
+  if (members.size() != 1) return invalid_value(value, expected::kSingleKeyMap);
+  const JsonMember& entry = members.front();
   auto index = index_of(entry.key.text());
   if (!index) return index;
   if (DictStatus s = read_unit(entry.value, ctx); !s) return s.take_error();

@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
+
+#include "json_text.h"
 
 #include "json_testing.h"
 #include "zuv/json.h"
@@ -35,6 +38,84 @@ TEST(JsonValue, ObjectKeysStayInByteOrder) {
   o.insert(JsonKey(std::string("value")), JsonValue::make_bool(true));
   EXPECT_EQ(o.size(), 5u + 1u);
   EXPECT_TRUE(o.find("value")->as_bool());
+}
+
+JsonValue testing_value(std::string_view text) { return *testing::json_from_text(text); }
+
+// A tree built in an arena: {"a": [1, "x", {"k": "v"}], "type": "root"}, with an owned key.
+JsonValue arena_tree() {
+  auto arena = std::make_unique<JsonArena>();
+  JsonMember* inner = arena->new_members(1);
+  inner[0] = JsonMember{arena->key("k"), arena->string("v")};
+  JsonValue* items = arena->new_items(3);
+  items[0] = JsonValue::make_u64(1);
+  items[1] = arena->string("x");
+  items[2] = JsonArena::object(inner, 1);
+  JsonMember* top = arena->new_members(3);  // one slot left unused
+  top[0] = JsonMember{arena->key("a"), JsonArena::array(items, 3)};
+  top[1] = JsonMember{Key::type, JsonArena::static_string("root")};
+  return JsonArena::adopt(std::move(arena), JsonArena::object(top, 2));
+}
+
+TEST(JsonArena, TreesReadLikeOwnedValues) {
+  const JsonValue tree = arena_tree();
+  const char* expected = R"({"a":[1,"x",{"k":"v"}],"type":"root"})";
+  EXPECT_EQ(to_json_text(tree), expected);
+  EXPECT_EQ(tree.members().size(), 2u);
+  EXPECT_EQ(tree.get("type")->text(), "root");
+  EXPECT_EQ(tree.get("a")->items()[2].get("k")->text(), "v");
+  EXPECT_EQ(tree.get("missing"), nullptr);
+  // Equal across storages, in both directions.
+  auto owned = testing_value(expected);
+  EXPECT_EQ(tree, owned);
+  EXPECT_EQ(owned, tree);
+  EXPECT_FALSE(tree == JsonValue::make_array());
+}
+
+TEST(JsonArena, CopiesAreOwnedAndOutliveTheArena) {
+  JsonValue copy;
+  JsonValue item;
+  {
+    const JsonValue tree = arena_tree();
+    copy = tree;
+    item = tree.get("a")->items()[2];
+  }
+  EXPECT_EQ(to_json_text(copy), R"({"a":[1,"x",{"k":"v"}],"type":"root"})");
+  EXPECT_EQ(to_json_text(item), R"({"k":"v"})");
+  // Keys copied from an arena are owned too; fixed keys stay fixed.
+  EXPECT_EQ(copy.members()[0].key.known(), JsonKey::kDynamic);
+  EXPECT_EQ(copy.members()[1].key.known(), static_cast<uint16_t>(Key::type));
+}
+
+TEST(JsonArena, EditingMakesTheTreeOwned) {
+  JsonValue tree = arena_tree();
+  tree.as_object().insert(JsonKey(std::string("b")), JsonValue::make_bool(true));
+  tree.as_object().find("a")->as_array().push_back(JsonValue());
+  tree.as_object().find("type")->as_string() += "!";
+  EXPECT_EQ(to_json_text(tree), R"({"a":[1,"x",{"k":"v"},null],"b":true,"type":"root!"})");
+  // A moved tree keeps its arena; the source is null.
+  JsonValue moved_from = arena_tree();
+  JsonValue moved = std::move(moved_from);
+  EXPECT_TRUE(moved_from.is_null());  // NOLINT: the state after a move is specified
+  EXPECT_EQ(moved.get("a")->items().size(), 3u);
+  // A scalar top needs no arena.
+  EXPECT_EQ(JsonArena::adopt(std::make_unique<JsonArena>(), JsonValue::make_u64(7)).as_u64(), 7u);
+}
+
+TEST(JsonArena, CopiesOwnedValuesIn) {
+  auto arena = std::make_unique<JsonArena>();
+  const JsonValue source = testing_value(R"({"k":[true,-1,2.5,"s",{}],"type":null})");
+  JsonValue top = arena->copy(source);
+  JsonValue copy = JsonArena::adopt(std::move(arena), std::move(top));
+  EXPECT_EQ(copy, source);
+  // An empty text still points somewhere: readers hand text pointers to memcpy.
+  EXPECT_NE(JsonArena().string("").text().data(), nullptr);
+  // Large trees span many blocks.
+  auto big = std::make_unique<JsonArena>();
+  JsonValue* items = big->new_items(100000);
+  for (size_t i = 0; i < 100000; ++i) items[i] = big->string(std::string(i % 40, 'x'));
+  JsonValue array = JsonArena::adopt(std::move(big), JsonArena::array(items, 100000));
+  EXPECT_EQ(array.items()[99999].text(), std::string(99999 % 40, 'x'));
 }
 
 TEST(JsonText, EscapesAndFloats) {

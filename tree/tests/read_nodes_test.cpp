@@ -359,7 +359,7 @@ TEST(ReadNode, VariableAttributeValues) {
     auto written = node_to_value(component);
     const JsonValue* value = written.get("attributes");
     ASSERT_TRUE(value);
-    EXPECT_EQ(to_json_text(*value->as_array()[0].get("value")),
+    EXPECT_EQ(to_json_text(*value->items()[0].get("value")),
               testing::compact_json(to_json_text(testing::json(c.value))))
         << c.value;
   }

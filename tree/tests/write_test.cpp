@@ -168,8 +168,8 @@ TEST(WriteNode, NestedNodeWritesAsInItsParent) {
   Node inner = block(NodeKind::Emphasis, {text("deep")});
   Node outer = block(NodeKind::Paragraph, {block(NodeKind::Strong, {inner})});
   JsonValue whole = node_to_value(outer);
-  const JsonValue& strong = whole.get("children")->as_array()[0];
-  EXPECT_EQ(strong.get("children")->as_array()[0], node_to_value(inner));
+  const JsonValue& strong = whole.get("children")->items()[0];
+  EXPECT_EQ(strong.get("children")->items()[0], node_to_value(inner));
 }
 
 MathBox bx(MathExpr e) { return MathBox(std::move(e)); }

@@ -5,6 +5,10 @@
 // Absent optional fields are left out of node payloads, `CitationKey` and `AlignRow`, and
 // written as null in math expressions, `CaseRow` and the root's `frontmatter`; a component's
 // empty `rawContent` is left out, an error's is always written.
+//
+// Each function writes its whole tree into one `JsonArena` owned by the value it returns, so a
+// large tree costs a few allocations; the value is read like any other and independent of the
+// tree it was written from.
 
 #include "zuv/json.h"
 #include "zuv/math_tree.h"

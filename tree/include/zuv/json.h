@@ -6,16 +6,30 @@
 //   64-bit float. The factories normalise: a non-negative signed value becomes unsigned, a
 //   non-finite float becomes null.
 // - Objects keep their keys in ascending byte order (a key sorts before every longer key it
-//   begins) in one flat sorted vector; inserting a present key replaces its value. Writers that
-//   know their keys append them already sorted with `push_sorted`, which costs no search.
+//   begins); inserting a present key replaces its value. Writers that know their keys append
+//   them already sorted with `push_sorted`, which costs no search.
 // - Keys that the dict form fixes are `Key` values, held without allocation and recognised by
 //   the Python conversion, which maps each to an interned str made once.
+//
+// Storage. A value is 16 bytes. Scalars are held inline. Strings, arrays and objects made by the
+// factories are owned, each in one heap record (`std::string`, `JsonArray`, `JsonObject`), and
+// can be edited through `as_string`, `as_array` and `as_object`. The dict-form writers build a
+// whole tree at once in a `JsonArena`: every string, item and member of it lives in the arena's
+// blocks and the tree's top value owns the arena, so building costs a few block allocations and
+// releasing costs one walk over the blocks, whatever the size of the tree. Such a tree is read
+// through `text`, `items` and `members`, like every other value; the first call of an editing
+// accessor on it copies it into owned records. A copy of any value is an owned value, so every
+// copy is independent of the arena its source came from.
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
-#include <variant>
 #include <vector>
 
 namespace zuv {
@@ -56,37 +70,69 @@ inline constexpr std::size_t kKeyCount = std::size(kKeyTexts);
 
 inline constexpr std::string_view key_text(Key k) { return kKeyTexts[static_cast<size_t>(k)]; }
 
-// An object key: one of the fixed keys (no allocation) or an owned text.
+// The fixed key whose text is `text`, if there is one.
+std::optional<Key> key_from_text(std::string_view text);
+
+class JsonArena;
+
+// An object key in 8 bytes: one of the fixed keys (no allocation), an owned text, or a text in an
+// arena or in static storage. A text is laid out as its 32-bit length followed by its bytes.
 class JsonKey {
  public:
   static constexpr uint16_t kDynamic = 0xFFFF;
 
-  JsonKey(Key k) : known_(static_cast<uint16_t>(k)) {}  // NOLINT: implicit by design
-  explicit JsonKey(std::string text) : text_(std::move(text)) {}
-  explicit JsonKey(std::string_view text) : text_(text) {}
+  JsonKey(Key k) noexcept  // NOLINT: implicit by design
+      : bits_((static_cast<uintptr_t>(k) << kTagBits) | kKnownTag) {}
+  explicit JsonKey(std::string_view text) : bits_(own(text)) {}
+  explicit JsonKey(const std::string& text) : bits_(own(text)) {}
+  explicit JsonKey(const char* text) : bits_(own(text)) {}
+  JsonKey(const JsonKey& other)
+      : bits_(other.known() == kDynamic ? own(other.text()) : other.bits_) {}
+  JsonKey(JsonKey&& other) noexcept : bits_(other.bits_) { other.bits_ = empty_bits(); }
+  JsonKey& operator=(const JsonKey& other);
+  JsonKey& operator=(JsonKey&& other) noexcept;
+  ~JsonKey() { release(); }
 
-  std::string_view text() const { return known_ == kDynamic ? text_ : kKeyTexts[known_]; }
-  // The fixed key this is, or kDynamic for an owned text (even one equal to a fixed key's text).
-  uint16_t known() const { return known_; }
-  // Takes the text out, leaving the key empty.
-  std::string release_text() {
-    return known_ == kDynamic ? std::move(text_) : std::string(kKeyTexts[known_]);
+  std::string_view text() const {
+    if (bits_ & kKnownTag) return kKeyTexts[bits_ >> kTagBits];
+    const char* record = reinterpret_cast<const char*>(bits_ & ~kTagMask);
+    uint32_t size;
+    std::memcpy(&size, record, sizeof size);
+    return {record + sizeof size, size};
   }
+  // The fixed key this is, or kDynamic for a key made from a text (even a fixed key's text).
+  uint16_t known() const {
+    return bits_ & kKnownTag ? static_cast<uint16_t>(bits_ >> kTagBits) : kDynamic;
+  }
+  // The text, leaving the key empty.
+  std::string release_text();
 
  private:
-  std::string text_;
-  uint16_t known_ = kDynamic;
+  friend class JsonArena;
+  static constexpr uintptr_t kKnownTag = 1;
+  static constexpr uintptr_t kOwnedTag = 2;
+  static constexpr uintptr_t kTagMask = 7;
+  static constexpr unsigned kTagBits = 3;
+
+  explicit JsonKey(uintptr_t bits) noexcept : bits_(bits) {}
+  static uintptr_t own(std::string_view text);
+  static uintptr_t empty_bits() noexcept;
+  void release() noexcept;
+
+  uintptr_t bits_;
 };
 
 class JsonValue;
 struct JsonMember;
+using JsonArray = std::vector<JsonValue>;
 
+// The owned form of an object's members.
 class JsonObject {
  public:
   using Entries = std::vector<JsonMember>;
 
   // Out of line: `JsonMember` is still incomplete here, and clang instantiates the vector's
-  // (constexpr) members as soon as an inline body of the value tree names them.
+  // (constexpr) members as soon as an inline body names them.
   JsonObject();
   JsonObject(const JsonObject&);
   JsonObject(JsonObject&&) noexcept;
@@ -117,15 +163,23 @@ class JsonObject {
   Entries entries_;
 };
 
-using JsonArray = std::vector<JsonValue>;
-
 class JsonValue {
  public:
   enum class Kind : uint8_t { Null, Bool, Unsigned, Signed, Float, String, Array, Object };
 
-  // The factories are defined below JsonMember: clang instantiates the storage's destructor
-  // where their bodies stand, and that needs the members of an object complete.
-  JsonValue() = default;  // null
+  JsonValue() noexcept : u_(0) {}  // null
+  JsonValue(const JsonValue& other);  // an owned copy
+  JsonValue(JsonValue&& other) noexcept : kind_(other.kind_), storage_(other.storage_),
+                                          size_(other.size_), u_(other.u_) {
+    other.kind_ = Kind::Null;
+    other.storage_ = Storage::Inline;
+  }
+  JsonValue& operator=(const JsonValue& other);
+  JsonValue& operator=(JsonValue&& other) noexcept;
+  ~JsonValue() {
+    if (storage_ != Storage::Inline) release();
+  }
+
   static JsonValue make_bool(bool b);
   static JsonValue make_u64(uint64_t u);
   // A non-negative value is held unsigned: the signed form holds negative values only.
@@ -140,38 +194,67 @@ class JsonValue {
   static JsonValue make_object();
   static JsonValue make_object(JsonObject o);
 
-  Kind kind() const { return static_cast<Kind>(v_.index()); }
-  bool is_null() const { return kind() == Kind::Null; }
-  bool is_bool() const { return kind() == Kind::Bool; }
+  Kind kind() const { return kind_; }
+  bool is_null() const { return kind_ == Kind::Null; }
+  bool is_bool() const { return kind_ == Kind::Bool; }
   bool is_number() const {
-    return kind() == Kind::Unsigned || kind() == Kind::Signed || kind() == Kind::Float;
+    return kind_ == Kind::Unsigned || kind_ == Kind::Signed || kind_ == Kind::Float;
   }
-  bool is_integer() const { return kind() == Kind::Unsigned || kind() == Kind::Signed; }
-  bool is_string() const { return kind() == Kind::String; }
-  bool is_array() const { return kind() == Kind::Array; }
-  bool is_object() const { return kind() == Kind::Object; }
+  bool is_integer() const { return kind_ == Kind::Unsigned || kind_ == Kind::Signed; }
+  bool is_string() const { return kind_ == Kind::String; }
+  bool is_array() const { return kind_ == Kind::Array; }
+  bool is_object() const { return kind_ == Kind::Object; }
 
-  bool as_bool() const { return std::get<1>(v_); }
-  uint64_t as_u64() const { return std::get<2>(v_); }
-  int64_t as_i64() const { return std::get<3>(v_); }
-  double as_f64() const { return std::get<4>(v_); }
-  const std::string& as_string() const { return std::get<5>(v_); }
-  std::string& as_string() { return std::get<5>(v_); }
-  const JsonArray& as_array() const { return std::get<6>(v_); }
-  JsonArray& as_array() { return std::get<6>(v_); }
-  const JsonObject& as_object() const { return std::get<7>(v_); }
-  JsonObject& as_object() { return std::get<7>(v_); }
+  bool as_bool() const { return b_; }
+  uint64_t as_u64() const { return u_; }
+  int64_t as_i64() const { return i_; }
+  double as_f64() const { return f_; }
 
+  // Reading, in every storage: the text of a string, the items of an array, the members of an
+  // object (in key order). Each is empty for a value of another kind.
+  std::string_view text() const;
+  std::span<const JsonValue> items() const;
+  std::span<const JsonMember> members() const;
   // The value under `key` when this is an object holding it, else null.
   const JsonValue* get(std::string_view key) const;
 
-  friend bool operator==(const JsonValue& a, const JsonValue& b) { return a.v_ == b.v_; }
+  // Editing: the owned record of a string, array or object (which this must be), made owned
+  // first when it lives in an arena.
+  std::string& as_string();
+  JsonArray& as_array();
+  JsonObject& as_object();
+
+  friend bool operator==(const JsonValue& a, const JsonValue& b);
 
  private:
-  using Storage = std::variant<std::monostate, bool, uint64_t, int64_t, double, std::string,
-                               JsonArray, JsonObject>;
-  explicit JsonValue(Storage s);
-  Storage v_;
+  friend class JsonArena;
+  // Inline: a scalar. Owned: `string_`, `array_` or `object_` points to the value's own record.
+  // Borrowed: `chars_`, `items_` or `members_` (`size_` of them) lie in an arena or in static
+  // storage. Arena: `arena_` is owned and holds the (borrowed) top of the tree.
+  enum class Storage : uint8_t { Inline, Owned, Borrowed, Arena };
+
+  // A value of `kind` and `storage` whose payload is still to be set.
+  static JsonValue shell(Kind kind, Storage storage, size_t size = 0);
+  const JsonValue& resolved() const;
+  void release() noexcept;
+  void make_owned();
+
+  Kind kind_ = Kind::Null;
+  Storage storage_ = Storage::Inline;
+  uint32_t size_ = 0;
+  union {
+    bool b_;
+    uint64_t u_;
+    int64_t i_;
+    double f_;
+    std::string* string_;
+    JsonArray* array_;
+    JsonObject* object_;
+    const char* chars_;
+    JsonValue* items_;
+    JsonMember* members_;
+    JsonArena* arena_;
+  };
 };
 
 struct JsonMember {
@@ -179,32 +262,77 @@ struct JsonMember {
   JsonValue value;
 };
 
-inline JsonObject::JsonObject() = default;
-inline JsonObject::JsonObject(const JsonObject&) = default;
-inline JsonObject::JsonObject(JsonObject&&) noexcept = default;
-inline JsonObject& JsonObject::operator=(const JsonObject&) = default;
-inline JsonObject& JsonObject::operator=(JsonObject&&) noexcept = default;
-inline JsonObject::~JsonObject() = default;
-inline JsonValue::JsonValue(Storage s) : v_(std::move(s)) {}
 inline JsonValue JsonValue::make_bool(bool b) {
-  return JsonValue(Storage(std::in_place_index<1>, b));
+  JsonValue v;
+  v.kind_ = Kind::Bool;
+  v.b_ = b;
+  return v;
 }
+
 inline JsonValue JsonValue::make_u64(uint64_t u) {
-  return JsonValue(Storage(std::in_place_index<2>, u));
+  JsonValue v;
+  v.kind_ = Kind::Unsigned;
+  v.u_ = u;
+  return v;
 }
-inline JsonValue JsonValue::make_string(std::string s) {
-  return JsonValue(Storage(std::in_place_index<5>, std::move(s)));
+
+inline JsonValue JsonValue::make_i64(int64_t i) {
+  if (i >= 0) return make_u64(static_cast<uint64_t>(i));
+  JsonValue v;
+  v.kind_ = Kind::Signed;
+  v.i_ = i;
+  return v;
 }
-inline JsonValue JsonValue::make_string(std::string_view s) { return make_string(std::string(s)); }
-inline JsonValue JsonValue::make_string(const char* s) { return make_string(std::string(s)); }
-inline JsonValue JsonValue::make_array() { return make_array(JsonArray()); }
-inline JsonValue JsonValue::make_array(JsonArray a) {
-  return JsonValue(Storage(std::in_place_index<6>, std::move(a)));
-}
-inline JsonValue JsonValue::make_object() { return make_object(JsonObject()); }
-inline JsonValue JsonValue::make_object(JsonObject o) {
-  return JsonValue(Storage(std::in_place_index<7>, std::move(o)));
-}
+
+// The members of a sorted member list under `key`, or null.
+const JsonValue* find_member(std::span<const JsonMember> members, std::string_view key);
+
+// Storage for a value tree that is written once and then only read: the texts, items and
+// members of every value built through it, in large blocks freed together. The values it makes
+// are borrowed: they must not outlive it, so a finished tree is handed out with `adopt`, which
+// gives the arena to the tree's top value.
+class JsonArena {
+ public:
+  JsonArena() = default;
+  JsonArena(const JsonArena&) = delete;
+  JsonArena& operator=(const JsonArena&) = delete;
+  ~JsonArena();
+
+  // A string copied into the arena.
+  JsonValue string(std::string_view text);
+  // A string whose text lives in static storage (a kind name, an enumeration name).
+  static JsonValue static_string(std::string_view text);
+  // `n` null items and `n` empty members, to be filled and then closed with `array` / `object`.
+  JsonValue* new_items(size_t n);
+  JsonMember* new_members(size_t n);
+  static JsonValue array(JsonValue* items, size_t n);
+  // The first `n` members, which must be in ascending key order.
+  static JsonValue object(JsonMember* members, size_t n);
+  // A key copied into the arena.
+  JsonKey key(std::string_view text);
+  // A copy of `value` (of any storage) in the arena; of an owned array's items, of an owned
+  // object's members.
+  JsonValue copy(const JsonValue& value);
+  JsonValue copy(std::span<const JsonValue> items);
+  JsonValue copy(std::span<const JsonMember> members);
+
+  // The tree whose top is `top`, owning `arena`.
+  static JsonValue adopt(std::unique_ptr<JsonArena> arena, JsonValue top);
+
+ private:
+  friend class JsonValue;
+  struct Block {
+    Block* next;
+  };
+  void* allocate(size_t bytes);
+  void* grow(size_t bytes);
+
+  Block* blocks_ = nullptr;
+  char* next_ = nullptr;
+  char* end_ = nullptr;
+  size_t block_size_ = 0;
+  JsonValue top_;
+};
 
 // A JSON number in one of its three forms; the number of an attribute value.
 class JsonNumber {
