@@ -60,21 +60,10 @@ uintptr_t JsonKey::own(std::string_view text) {
 
 uintptr_t JsonKey::empty_bits() noexcept { return reinterpret_cast<uintptr_t>(kEmptyKeyText); }
 
-void JsonKey::release() noexcept {
-  if (bits_ & kOwnedTag) ::operator delete(reinterpret_cast<void*>(bits_ & ~kTagMask));
-}
+void JsonKey::free_text() noexcept { ::operator delete(reinterpret_cast<void*>(bits_ & ~kTagMask)); }
 
 JsonKey& JsonKey::operator=(const JsonKey& other) {
   if (this != &other) *this = JsonKey(other);
-  return *this;
-}
-
-JsonKey& JsonKey::operator=(JsonKey&& other) noexcept {
-  if (this != &other) {
-    release();
-    bits_ = other.bits_;
-    other.bits_ = empty_bits();
-  }
   return *this;
 }
 
@@ -173,19 +162,6 @@ JsonValue& JsonValue::operator=(const JsonValue& other) {
   return *this;
 }
 
-JsonValue& JsonValue::operator=(JsonValue&& other) noexcept {
-  if (this != &other) {
-    if (storage_ != Storage::Inline) release();
-    kind_ = other.kind_;
-    storage_ = other.storage_;
-    size_ = other.size_;
-    u_ = other.u_;
-    other.kind_ = Kind::Null;
-    other.storage_ = Storage::Inline;
-  }
-  return *this;
-}
-
 void JsonValue::release() noexcept {
   switch (storage_) {
     case Storage::Inline:
@@ -202,18 +178,6 @@ void JsonValue::release() noexcept {
   }
   storage_ = Storage::Inline;
   kind_ = Kind::Null;
-}
-
-JsonValue JsonValue::shell(Kind kind, Storage storage, size_t size) {
-  JsonValue v;
-  v.kind_ = kind;
-  v.storage_ = storage;
-  v.size_ = static_cast<uint32_t>(size);
-  return v;
-}
-
-const JsonValue& JsonValue::resolved() const {
-  return storage_ == Storage::Arena ? arena_->top_ : *this;
 }
 
 void JsonValue::make_owned() {
@@ -250,27 +214,6 @@ JsonValue JsonValue::make_object(JsonObject o) {
   JsonValue v = shell(Kind::Object, Storage::Owned);
   v.object_ = new JsonObject(std::move(o));
   return v;
-}
-
-std::string_view JsonValue::text() const {
-  const JsonValue& v = resolved();
-  if (v.kind_ != Kind::String) return {};
-  if (v.storage_ == Storage::Owned) return *v.string_;
-  return {v.chars_, v.size_};
-}
-
-std::span<const JsonValue> JsonValue::items() const {
-  const JsonValue& v = resolved();
-  if (v.kind_ != Kind::Array) return {};
-  if (v.storage_ == Storage::Owned) return *v.array_;
-  return {v.items_, v.size_};
-}
-
-std::span<const JsonMember> JsonValue::members() const {
-  const JsonValue& v = resolved();
-  if (v.kind_ != Kind::Object) return {};
-  if (v.storage_ == Storage::Owned) return v.object_->entries();
-  return {v.members_, v.size_};
 }
 
 const JsonValue* JsonValue::get(std::string_view key) const {
@@ -322,10 +265,9 @@ namespace {
 // size up to the cap, so a tree needs a handful of blocks and wastes at most half of the last.
 constexpr size_t kFirstBlockBytes = size_t{4} << 10;
 constexpr size_t kMaxBlockBytes = size_t{4} << 20;
-constexpr size_t kArenaAlignment = alignof(std::max_align_t);
 
 constexpr size_t round_up(size_t n, size_t to) { return (n + to - 1) & ~(to - 1); }
-constexpr size_t round_up(size_t n) { return round_up(n, kArenaAlignment); }
+constexpr size_t round_up(size_t n) { return round_up(n, alignof(std::max_align_t)); }
 
 // Blocks of the largest size are fresh memory on nearly every call, and on some machines a
 // first touch of each 4 KiB page costs more than filling it: such blocks ask for huge pages.
@@ -351,14 +293,6 @@ JsonArena::~JsonArena() {
   }
 }
 
-void* JsonArena::allocate(size_t bytes) {
-  bytes = round_up(bytes);
-  if (static_cast<size_t>(end_ - next_) < bytes) return grow(bytes);
-  void* p = next_;
-  next_ += bytes;
-  return p;
-}
-
 void* JsonArena::grow(size_t bytes) {
   block_size_ = block_size_ == 0 ? kFirstBlockBytes : std::min(block_size_ * 2, kMaxBlockBytes);
   const size_t header = round_up(sizeof(Block));
@@ -372,13 +306,6 @@ void* JsonArena::grow(size_t bytes) {
   next_ = start + bytes;
   end_ = static_cast<char*>(memory) + size;
   return start;
-}
-
-JsonValue JsonArena::static_string(std::string_view text) {
-  JsonValue v =
-      JsonValue::shell(JsonValue::Kind::String, JsonValue::Storage::Borrowed, text.size());
-  v.chars_ = text.data();
-  return v;
 }
 
 JsonValue JsonArena::string(std::string_view text) {
@@ -398,24 +325,6 @@ JsonValue* JsonArena::new_items(size_t n) {
   auto* items = static_cast<JsonValue*>(allocate(n * sizeof(JsonValue)));
   for (size_t i = 0; i < n; ++i) new (items + i) JsonValue();
   return items;
-}
-
-JsonMember* JsonArena::new_members(size_t n) {
-  auto* members = static_cast<JsonMember*>(allocate(n * sizeof(JsonMember)));
-  for (size_t i = 0; i < n; ++i) new (members + i) JsonMember{JsonKey(Key::alt), JsonValue()};
-  return members;
-}
-
-JsonValue JsonArena::array(JsonValue* items, size_t n) {
-  JsonValue v = JsonValue::shell(JsonValue::Kind::Array, JsonValue::Storage::Borrowed, n);
-  v.items_ = items;
-  return v;
-}
-
-JsonValue JsonArena::object(JsonMember* members, size_t n) {
-  JsonValue v = JsonValue::shell(JsonValue::Kind::Object, JsonValue::Storage::Borrowed, n);
-  v.members_ = members;
-  return v;
 }
 
 JsonValue JsonArena::copy(const JsonValue& value) {
@@ -442,9 +351,9 @@ JsonValue JsonArena::copy(std::span<const JsonMember> source) {
   JsonMember* members = new_members(source.size());
   for (size_t i = 0; i < source.size(); ++i) {
     const JsonKey& k = source[i].key;
-    members[i].key = k.known() != JsonKey::kDynamic ? JsonKey(static_cast<Key>(k.known()))
-                                                     : key(k.text());
-    members[i].value = copy(source[i].value);
+    new (members + i) JsonMember{
+        k.known() != JsonKey::kDynamic ? JsonKey(static_cast<Key>(k.known())) : key(k.text()),
+        copy(source[i].value)};
   }
   return object(members, source.size());
 }

@@ -5,6 +5,7 @@
 
 #include <cassert>
 #include <memory>
+#include <new>
 #include <optional>
 
 #include "zuv/dict_form.h"
@@ -20,8 +21,7 @@ class Obj {
   Obj& put(Key k, JsonValue v) {
     assert(size_ < capacity_);
     assert(size_ == 0 || members_[size_ - 1].key.text() < key_text(k));
-    members_[size_].key = k;
-    members_[size_].value = std::move(v);
+    new (members_ + size_) JsonMember{k, std::move(v)};
     ++size_;
     return *this;
   }

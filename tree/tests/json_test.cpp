@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <new>
 
 #include "json_text.h"
 
@@ -46,14 +47,14 @@ JsonValue testing_value(std::string_view text) { return *testing::json_from_text
 JsonValue arena_tree() {
   auto arena = std::make_unique<JsonArena>();
   JsonMember* inner = arena->new_members(1);
-  inner[0] = JsonMember{arena->key("k"), arena->string("v")};
+  new (inner) JsonMember{arena->key("k"), arena->string("v")};
   JsonValue* items = arena->new_items(3);
   items[0] = JsonValue::make_u64(1);
   items[1] = arena->string("x");
   items[2] = JsonArena::object(inner, 1);
   JsonMember* top = arena->new_members(3);  // one slot left unused
-  top[0] = JsonMember{arena->key("a"), JsonArena::array(items, 3)};
-  top[1] = JsonMember{Key::type, JsonArena::static_string("root")};
+  new (top) JsonMember{arena->key("a"), JsonArena::array(items, 3)};
+  new (top + 1) JsonMember{Key::type, JsonArena::static_string("root")};
   return JsonArena::adopt(std::move(arena), JsonArena::object(top, 2));
 }
 
@@ -83,8 +84,10 @@ TEST(JsonArena, CopiesAreOwnedAndOutliveTheArena) {
   EXPECT_EQ(to_json_text(copy), R"({"a":[1,"x",{"k":"v"}],"type":"root"})");
   EXPECT_EQ(to_json_text(item), R"({"k":"v"})");
   // Keys copied from an arena are owned too; fixed keys stay fixed.
-  EXPECT_EQ(copy.members()[0].key.known(), JsonKey::kDynamic);
-  EXPECT_EQ(copy.members()[1].key.known(), static_cast<uint16_t>(Key::type));
+  const std::span<const JsonMember> members = copy.members();
+  ASSERT_EQ(members.size(), 2u);
+  EXPECT_EQ(members[0].key.known(), JsonKey::kDynamic);
+  EXPECT_EQ(members[1].key.known(), static_cast<uint16_t>(Key::type));
 }
 
 TEST(JsonArena, EditingMakesTheTreeOwned) {
@@ -109,13 +112,17 @@ TEST(JsonArena, CopiesOwnedValuesIn) {
   JsonValue copy = JsonArena::adopt(std::move(arena), std::move(top));
   EXPECT_EQ(copy, source);
   // An empty text still points somewhere: readers hand text pointers to memcpy.
-  EXPECT_NE(JsonArena().string("").text().data(), nullptr);
+  JsonArena arena_of_empty;
+  const JsonValue empty = arena_of_empty.string("");
+  EXPECT_NE(empty.text().data(), nullptr);
   // Large trees span many blocks.
   auto big = std::make_unique<JsonArena>();
   JsonValue* items = big->new_items(100000);
   for (size_t i = 0; i < 100000; ++i) items[i] = big->string(std::string(i % 40, 'x'));
   JsonValue array = JsonArena::adopt(std::move(big), JsonArena::array(items, 100000));
-  EXPECT_EQ(array.items()[99999].text(), std::string(99999 % 40, 'x'));
+  const std::span<const JsonValue> all = array.items();
+  ASSERT_EQ(all.size(), 100000u);
+  EXPECT_EQ(all.back().text(), std::string(99999 % 40, 'x'));
 }
 
 TEST(JsonText, EscapesAndFloats) {

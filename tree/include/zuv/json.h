@@ -90,7 +90,14 @@ class JsonKey {
       : bits_(other.known() == kDynamic ? own(other.text()) : other.bits_) {}
   JsonKey(JsonKey&& other) noexcept : bits_(other.bits_) { other.bits_ = empty_bits(); }
   JsonKey& operator=(const JsonKey& other);
-  JsonKey& operator=(JsonKey&& other) noexcept;
+  JsonKey& operator=(JsonKey&& other) noexcept {
+    if (this != &other) {
+      release();
+      bits_ = other.bits_;
+      other.bits_ = empty_bits();
+    }
+    return *this;
+  }
   ~JsonKey() { release(); }
 
   std::string_view text() const {
@@ -117,7 +124,10 @@ class JsonKey {
   explicit JsonKey(uintptr_t bits) noexcept : bits_(bits) {}
   static uintptr_t own(std::string_view text);
   static uintptr_t empty_bits() noexcept;
-  void release() noexcept;
+  void release() noexcept {
+    if (bits_ & kOwnedTag) free_text();
+  }
+  void free_text() noexcept;
 
   uintptr_t bits_;
 };
@@ -175,7 +185,18 @@ class JsonValue {
     other.storage_ = Storage::Inline;
   }
   JsonValue& operator=(const JsonValue& other);
-  JsonValue& operator=(JsonValue&& other) noexcept;
+  JsonValue& operator=(JsonValue&& other) noexcept {
+    if (this != &other) {
+      if (storage_ != Storage::Inline) release();
+      kind_ = other.kind_;
+      storage_ = other.storage_;
+      size_ = other.size_;
+      u_ = other.u_;
+      other.kind_ = Kind::Null;
+      other.storage_ = Storage::Inline;
+    }
+    return *this;
+  }
   ~JsonValue() {
     if (storage_ != Storage::Inline) release();
   }
@@ -234,7 +255,13 @@ class JsonValue {
   enum class Storage : uint8_t { Inline, Owned, Borrowed, Arena };
 
   // A value of `kind` and `storage` whose payload is still to be set.
-  static JsonValue shell(Kind kind, Storage storage, size_t size = 0);
+  static JsonValue shell(Kind kind, Storage storage, size_t size = 0) {
+    JsonValue v;
+    v.kind_ = kind;
+    v.storage_ = storage;
+    v.size_ = static_cast<uint32_t>(size);
+    return v;
+  }
   const JsonValue& resolved() const;
   void release() noexcept;
   void make_owned();
@@ -301,13 +328,30 @@ class JsonArena {
   // A string copied into the arena.
   JsonValue string(std::string_view text);
   // A string whose text lives in static storage (a kind name, an enumeration name).
-  static JsonValue static_string(std::string_view text);
-  // `n` null items and `n` empty members, to be filled and then closed with `array` / `object`.
+  static JsonValue static_string(std::string_view text) {
+    JsonValue v = JsonValue::shell(JsonValue::Kind::String, JsonValue::Storage::Borrowed,
+                                   text.size());
+    v.chars_ = text.data();
+    return v;
+  }
+  // `n` null items, to be filled and then closed with `array`.
   JsonValue* new_items(size_t n);
-  JsonMember* new_members(size_t n);
-  static JsonValue array(JsonValue* items, size_t n);
+  // Room for `n` members, each to be constructed in place (`new (slot) JsonMember{...}`) and then
+  // closed with `object`; slots left unconstructed are never touched again.
+  JsonMember* new_members(size_t n) {
+    return static_cast<JsonMember*>(allocate(n * sizeof(JsonMember)));
+  }
+  static JsonValue array(JsonValue* items, size_t n) {
+    JsonValue v = JsonValue::shell(JsonValue::Kind::Array, JsonValue::Storage::Borrowed, n);
+    v.items_ = items;
+    return v;
+  }
   // The first `n` members, which must be in ascending key order.
-  static JsonValue object(JsonMember* members, size_t n);
+  static JsonValue object(JsonMember* members, size_t n) {
+    JsonValue v = JsonValue::shell(JsonValue::Kind::Object, JsonValue::Storage::Borrowed, n);
+    v.members_ = members;
+    return v;
+  }
   // A key copied into the arena.
   JsonKey key(std::string_view text);
   // A copy of `value` (of any storage) in the arena; of an owned array's items, of an owned
@@ -324,7 +368,14 @@ class JsonArena {
   struct Block {
     Block* next;
   };
-  void* allocate(size_t bytes);
+  static constexpr size_t kAlignment = alignof(std::max_align_t);
+  void* allocate(size_t bytes) {
+    bytes = (bytes + kAlignment - 1) & ~(kAlignment - 1);
+    if (static_cast<size_t>(end_ - next_) < bytes) return grow(bytes);
+    void* p = next_;
+    next_ += bytes;
+    return p;
+  }
   void* grow(size_t bytes);
 
   Block* blocks_ = nullptr;
@@ -333,6 +384,32 @@ class JsonArena {
   size_t block_size_ = 0;
   JsonValue top_;
 };
+
+inline const JsonValue& JsonValue::resolved() const {
+  if (storage_ != Storage::Arena) return *this;
+  return arena_->top_;
+}
+
+inline std::string_view JsonValue::text() const {
+  const JsonValue& v = resolved();
+  if (v.kind_ != Kind::String) return {};
+  if (v.storage_ == Storage::Owned) return *v.string_;
+  return {v.chars_, v.size_};
+}
+
+inline std::span<const JsonValue> JsonValue::items() const {
+  const JsonValue& v = resolved();
+  if (v.kind_ != Kind::Array) return {};
+  if (v.storage_ == Storage::Owned) return *v.array_;
+  return {v.items_, v.size_};
+}
+
+inline std::span<const JsonMember> JsonValue::members() const {
+  const JsonValue& v = resolved();
+  if (v.kind_ != Kind::Object) return {};
+  if (v.storage_ == Storage::Owned) return v.object_->entries();
+  return {v.members_, v.size_};
+}
 
 // A JSON number in one of its three forms; the number of an attribute value.
 class JsonNumber {
