@@ -20,20 +20,34 @@ bool key_less(std::string_view a, std::string_view b) {
   return a < b;
 }
 
-// The fixed keys in text order, for `key_from_text`.
-constexpr auto kKeysByText = [] {
-  std::array<Key, kKeyCount> keys{};
-  for (size_t i = 0; i < kKeyCount; ++i) keys[i] = static_cast<Key>(i);
-  std::sort(keys.begin(), keys.end(), [](Key a, Key b) { return key_text(a) < key_text(b); });
-  return keys;
+// `key_from_text` runs for every key of every dict a caller hands in, so it is one probe of an
+// open-addressed table in most cases: slots hold a fixed key's index plus one, 0 when empty.
+constexpr size_t kKeySlots = 256;
+
+constexpr size_t key_slot(std::string_view text) {
+  if (text.empty()) return 0;
+  const auto first = static_cast<unsigned char>(text.front());
+  const auto last = static_cast<unsigned char>(text.back());
+  return (text.size() * 97 + first * 31 + last * 7) % kKeySlots;
+}
+
+constexpr auto kKeyTable = [] {
+  std::array<uint8_t, kKeySlots> slots{};
+  for (size_t i = 0; i < kKeyCount; ++i) {
+    size_t slot = key_slot(kKeyTexts[i]);
+    while (slots[slot] != 0) slot = (slot + 1) % kKeySlots;
+    slots[slot] = static_cast<uint8_t>(i + 1);
+  }
+  return slots;
 }();
 
 }  // namespace
 
 std::optional<Key> key_from_text(std::string_view text) {
-  auto it = std::lower_bound(kKeysByText.begin(), kKeysByText.end(), text,
-                             [](Key k, std::string_view t) { return key_text(k) < t; });
-  if (it != kKeysByText.end() && key_text(*it) == text) return *it;
+  for (size_t slot = key_slot(text); kKeyTable[slot] != 0; slot = (slot + 1) % kKeySlots) {
+    const size_t index = kKeyTable[slot] - 1;
+    if (kKeyTexts[index] == text) return static_cast<Key>(index);
+  }
   return std::nullopt;
 }
 

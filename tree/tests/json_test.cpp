@@ -125,6 +125,15 @@ TEST(JsonArena, CopiesOwnedValuesIn) {
   EXPECT_EQ(all.back().text(), std::string(99999 % 40, 'x'));
 }
 
+TEST(JsonKey, FixedKeysAreFoundByText) {
+  for (size_t i = 0; i < kKeyCount; ++i) {
+    EXPECT_EQ(key_from_text(kKeyTexts[i]), static_cast<Key>(i)) << kKeyTexts[i];
+  }
+  for (const char* other : {"", "typ", "types", "Type", "x", "rawcontent", "\xff"}) {
+    EXPECT_EQ(key_from_text(other), std::nullopt) << other;
+  }
+}
+
 TEST(JsonText, EscapesAndFloats) {
   JsonArray a;
   a.push_back(JsonValue::make_string(std::string("q\"b\\n\n\x01\x7f\xc3\xa9", 10)));
