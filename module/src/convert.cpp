@@ -20,12 +20,19 @@ namespace zuv::module {
 
 namespace {
 
-// A length reported by the caller's `__len__` sizes the array only up to this many items; the
-// rest grows as the items arrive, so a lying `__len__` cannot allocate without bound.
-constexpr size_t kMaxTrustedLength = size_t{1} << 16;
-
 PyObject* g_fixed_keys[kKeyCount] = {};
 bool g_fixed_keys_ready = false;
+
+// The fixed keys by the address of their str: the dicts `parse` returns hold these very objects
+// as keys, so reading such a dict back knows each key without reading its text. Open
+// addressing; a slot holds a key's index plus one, 0 when empty.
+constexpr size_t kKeyObjectSlots = 256;
+PyObject* g_key_objects[kKeyObjectSlots] = {};
+uint8_t g_key_object_indexes[kKeyObjectSlots] = {};
+
+size_t key_object_slot(const PyObject* object) {
+  return static_cast<size_t>((reinterpret_cast<uintptr_t>(object) * 0x9E3779B97F4A7C15ULL) >> 56);
+}
 
 bool make_fixed_keys() noexcept {
   for (size_t i = 0; i < kKeyCount; ++i) {
@@ -35,9 +42,21 @@ bool make_fixed_keys() noexcept {
     if (text == nullptr) return false;
     PyUnicode_InternInPlace(&text);
     g_fixed_keys[i] = text;
+    size_t slot = key_object_slot(text);
+    while (g_key_objects[slot] != nullptr) slot = (slot + 1) % kKeyObjectSlots;
+    g_key_objects[slot] = text;
+    g_key_object_indexes[slot] = static_cast<uint8_t>(i + 1);
   }
   g_fixed_keys_ready = true;
   return true;
+}
+
+std::optional<Key> fixed_key_of(const PyObject* object) {
+  for (size_t slot = key_object_slot(object); g_key_objects[slot] != nullptr;
+       slot = (slot + 1) % kKeyObjectSlots) {
+    if (g_key_objects[slot] == object) return static_cast<Key>(g_key_object_indexes[slot] - 1);
+  }
+  return std::nullopt;
 }
 
 // Pauses the cyclic garbage collector: the objects a conversion makes cannot form cycles, and
@@ -296,8 +315,13 @@ struct Frame {
   const Frame* parent;
 };
 
+// Builds the value tree in one arena. The items and members of the containers being read wait
+// on two stacks shared by all levels (a container's own stand above its ancestors' and below
+// its descendants', which are gone by the time it resumes) and move into the arena when the
+// container is complete, so a container costs no allocation of its own.
 class ValueReader {
  public:
+  explicit ValueReader(JsonArena& arena) : arena_(arena) {}
   bool read(PyObject* object, JsonValue& out, const Frame* parent, size_t depth);
   ConversionError error;
 
@@ -335,40 +359,63 @@ class ValueReader {
                                         const Frame* parent, size_t depth);
   [[gnu::noinline]] bool read_protocols(PyObject* object, JsonValue& out, const Frame* parent,
                                         size_t depth);
+
+  // Reads one item onto the item stack.
+  [[gnu::noinline]] bool push_item(PyObject* item, const Frame* frame, size_t depth);
+  // Reads the value of a member whose key is read onto the member stack.
+  [[gnu::noinline]] bool push_member(JsonKey key, PyObject* item, const Frame* frame,
+                                     size_t depth);
+  // The items, or the members, from `base` up as the finished container.
+  [[gnu::noinline]] void pop_array(size_t base, JsonValue& out);
+  [[gnu::noinline]] void pop_object(size_t base, JsonValue& out);
+
+  JsonArena& arena_;
+  std::vector<JsonValue> items_;
+  std::vector<JsonMember> members_;
 };
 
-// The slot the next member or item is read into, out of line to keep the readers' frames small.
-[[gnu::noinline]] JsonMember& new_member(std::vector<JsonMember>& members) {
-  return members.emplace_back(JsonMember{JsonKey(Key::type), JsonValue()});
+bool ValueReader::push_item(PyObject* item, const Frame* frame, size_t depth) {
+  JsonValue value;
+  if (!read(item, value, frame, depth)) return false;
+  items_.push_back(std::move(value));
+  return true;
 }
-[[gnu::noinline]] JsonValue& new_item(JsonArray& items) { return items.emplace_back(); }
-[[gnu::noinline]] void store_array(JsonArray& items, JsonValue& out) {
-  out = JsonValue::make_array(std::move(items));
+
+bool ValueReader::push_member(JsonKey key, PyObject* item, const Frame* frame, size_t depth) {
+  JsonValue value;
+  if (!read(item, value, frame, depth)) return false;
+  members_.push_back(JsonMember{std::move(key), std::move(value)});
+  return true;
+}
+
+void ValueReader::pop_array(size_t base, JsonValue& out) {
+  const size_t n = items_.size() - base;
+  JsonValue* items = arena_.new_items(n);
+  std::move(items_.begin() + static_cast<std::ptrdiff_t>(base), items_.end(), items);
+  items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(base), items_.end());
+  out = JsonArena::array(items, n);
 }
 
 // Sorted keys, a later duplicate replacing an earlier one: the order and rule of JsonObject,
 // without the quadratic cost of inserting one key at a time.
-[[gnu::noinline]] void object_from_members(std::vector<JsonMember>& members, bool keys_unique,
-                                          JsonValue& out) {
-  auto less = [](const JsonMember& a, const JsonMember& b) { return a.key.text() < b.key.text(); };
-  if (!std::is_sorted(members.begin(), members.end(), less)) {
-    std::stable_sort(members.begin(), members.end(), less);
-  }
-  if (!keys_unique && !members.empty()) {
-    size_t kept = 1;
-    for (size_t i = 1; i < members.size(); ++i) {
-      if (members[i].key.text() == members[kept - 1].key.text()) {
-        members[kept - 1] = std::move(members[i]);
-      } else {
-        if (kept != i) members[kept] = std::move(members[i]);
-        ++kept;
-      }
+void ValueReader::pop_object(size_t base, JsonValue& out) {
+  const auto first = members_.begin() + static_cast<std::ptrdiff_t>(base);
+  auto less = [](const JsonMember& a, const JsonMember& b) { return a.key < b.key; };
+  if (!std::is_sorted(first, members_.end(), less)) std::stable_sort(first, members_.end(), less);
+  // A dict changed while it was read may have handed out a key twice.
+  size_t kept = 0;
+  for (auto it = first; it != members_.end(); ++it) {
+    if (kept != 0 && it->key.text() == first[kept - 1].key.text()) {
+      first[kept - 1].value = std::move(it->value);
+    } else {
+      if (first + kept != it) first[kept] = std::move(*it);
+      ++kept;
     }
-    members.erase(members.begin() + static_cast<std::ptrdiff_t>(kept), members.end());
   }
-  JsonObject object;
-  object.entries() = std::move(members);
-  out = JsonValue::make_object(std::move(object));
+  JsonMember* members = arena_.new_members(kept);
+  for (size_t i = 0; i < kept; ++i) new (members + i) JsonMember{std::move(first[i])};
+  members_.erase(first, members_.end());
+  out = JsonArena::object(members, kept);
 }
 
 bool ValueReader::too_deep(PyObject* object, const Frame* parent) {
@@ -469,11 +516,15 @@ bool ValueReader::read_str(PyObject* text, JsonValue& out) {
   Py_ssize_t size = 0;
   const char* data = PyUnicode_AsUTF8AndSize(text, &size);
   if (data == nullptr) return fail_pending();
-  out = JsonValue::make_string(std::string(data, static_cast<size_t>(size)));
+  out = arena_.string({data, static_cast<size_t>(size)});
   return true;
 }
 
 bool ValueReader::read_key(PyObject* key, JsonKey& out) {
+  if (std::optional<Key> known = fixed_key_of(key)) {
+    out = JsonKey(*known);
+    return true;
+  }
   if (!PyUnicode_Check(key)) return fail(kDictKeyNotStr);
   Py_ssize_t size = 0;
   const char* data = PyUnicode_AsUTF8AndSize(key, &size);
@@ -483,7 +534,7 @@ bool ValueReader::read_key(PyObject* key, JsonKey& out) {
   if (std::optional<Key> known = key_from_text(text)) {
     out = JsonKey(*known);
   } else {
-    out = JsonKey(text);
+    out = arena_.key(text);
   }
   return true;
 }
@@ -498,23 +549,20 @@ bool ValueReader::read_items(PyObject* list_or_tuple, JsonValue& out, const Fram
   auto size = [&] {
     return is_list ? PyList_GET_SIZE(list_or_tuple) : PyTuple_GET_SIZE(list_or_tuple);
   };
-  JsonArray items;
-  items.reserve(static_cast<size_t>(size()));
+  const size_t base = items_.size();
   for (Py_ssize_t i = 0; i < size(); ++i) {
     PyRef item = PyRef::borrow(is_list ? PyList_GET_ITEM(list_or_tuple, i)
                                        : PyTuple_GET_ITEM(list_or_tuple, i));
-    // Read in place: no value of this level waits on the stack while the next one is read.
-    if (!read(item.get(), new_item(items), &frame, depth + 1)) return false;
+    if (!push_item(item.get(), &frame, depth + 1)) return false;
   }
-  store_array(items, out);
+  pop_array(base, out);
   return true;
 }
 
 bool ValueReader::read_dict(PyObject* dict, JsonValue& out, const Frame* parent, size_t depth) {
   if (depth >= kMaxValueDepth) return too_deep(dict, parent);
   const Frame frame{dict, parent};
-  std::vector<JsonMember> members;
-  members.reserve(static_cast<size_t>(PyDict_Size(dict)));
+  const size_t base = members_.size();
   Py_ssize_t pos = 0;
   PyObject* borrowed_key = nullptr;
   PyObject* borrowed_value = nullptr;
@@ -522,12 +570,11 @@ bool ValueReader::read_dict(PyObject* dict, JsonValue& out, const Frame* parent,
     // Held while the value is read: the caller's code may change the dict meanwhile.
     PyRef key = PyRef::borrow(borrowed_key);
     PyRef item = PyRef::borrow(borrowed_value);
-    JsonMember& member = new_member(members);
-    if (!read_key(key.get(), member.key)) return false;
-    if (!read(item.get(), member.value, &frame, depth + 1)) return false;
+    JsonKey text(Key::type);
+    if (!read_key(key.get(), text)) return false;
+    if (!push_member(std::move(text), item.get(), &frame, depth + 1)) return false;
   }
-  // A dict changed while it was read may have handed out a key twice.
-  object_from_members(members, false, out);
+  pop_object(base, out);
   return true;
 }
 
@@ -536,13 +583,12 @@ bool ValueReader::read_set(PyObject* set, JsonValue& out, const Frame* parent, s
   const Frame frame{set, parent};
   PyRef iterator = PyRef::steal(PyObject_GetIter(set));
   if (!iterator) return fail_pending();
-  JsonArray items;
-  items.reserve(static_cast<size_t>(PySet_Size(set)));
+  const size_t base = items_.size();
   while (PyRef item = PyRef::steal(PyIter_Next(iterator.get()))) {
-    if (!read(item.get(), new_item(items), &frame, depth + 1)) return false;
+    if (!push_item(item.get(), &frame, depth + 1)) return false;
   }
   if (PyErr_Occurred() != nullptr) return fail_pending();
-  store_array(items, out);
+  pop_array(base, out);
   return true;
 }
 
@@ -552,14 +598,13 @@ bool ValueReader::read_sequence(PyObject* sequence, JsonValue& out, const Frame*
   const Frame frame{sequence, parent};
   const Py_ssize_t size = PySequence_Size(sequence);
   if (size < 0) return fail_pending();
-  JsonArray items;
-  items.reserve(std::min(static_cast<size_t>(size), kMaxTrustedLength));
+  const size_t base = items_.size();
   for (Py_ssize_t i = 0; i < size; ++i) {
     PyRef item = PyRef::steal(PySequence_GetItem(sequence, i));
     if (!item) return fail_pending();
-    if (!read(item.get(), new_item(items), &frame, depth + 1)) return false;
+    if (!push_item(item.get(), &frame, depth + 1)) return false;
   }
-  store_array(items, out);
+  pop_array(base, out);
   return true;
 }
 
@@ -569,17 +614,16 @@ bool ValueReader::read_mapping(PyObject* mapping, JsonValue& out, const Frame* p
   const Frame frame{mapping, parent};
   PyRef keys = PyRef::steal(PyMapping_Keys(mapping));
   if (!keys) return fail_pending();
-  std::vector<JsonMember> members;
-  members.reserve(std::min(static_cast<size_t>(PyList_GET_SIZE(keys.get())), kMaxTrustedLength));
+  const size_t base = members_.size();
   for (Py_ssize_t i = 0; i < PyList_GET_SIZE(keys.get()); ++i) {
     PyRef key = PyRef::borrow(PyList_GET_ITEM(keys.get(), i));
-    JsonMember& member = new_member(members);
-    if (!read_key(key.get(), member.key)) return false;
+    JsonKey text(Key::type);
+    if (!read_key(key.get(), text)) return false;
     PyRef item = PyRef::steal(PyObject_GetItem(mapping, key.get()));
     if (!item) return fail_pending();
-    if (!read(item.get(), member.value, &frame, depth + 1)) return false;
+    if (!push_member(std::move(text), item.get(), &frame, depth + 1)) return false;
   }
-  object_from_members(members, false, out);
+  pop_object(base, out);
   return true;
 }
 
@@ -596,20 +640,19 @@ bool ValueReader::read_dataclass(PyObject* object, PyObject* fields, JsonValue& 
     return fail(unexpected_type_message(qualname_or_unknown(Py_TYPE(attributes.get())), "dict"));
   }
   PyRef hold_fields = PyRef::borrow(fields);
-  std::vector<JsonMember> members;
-  members.reserve(static_cast<size_t>(PyDict_Size(fields)));
+  const size_t base = members_.size();
   Py_ssize_t pos = 0;
   PyObject* borrowed_key = nullptr;
   PyObject* unused = nullptr;
   while (PyDict_Next(fields, &pos, &borrowed_key, &unused)) {
     PyRef key = PyRef::borrow(borrowed_key);
-    JsonMember& member = new_member(members);
-    if (!read_key(key.get(), member.key)) return false;
+    JsonKey text(Key::type);
+    if (!read_key(key.get(), text)) return false;
     PyRef item = PyRef::steal(PyObject_GetItem(attributes.get(), key.get()));
     if (!item) return fail_pending();
-    if (!read(item.get(), member.value, &frame, depth + 1)) return false;
+    if (!push_member(std::move(text), item.get(), &frame, depth + 1)) return false;
   }
-  object_from_members(members, false, out);
+  pop_object(base, out);
   return true;
 }
 
@@ -630,10 +673,11 @@ Converted<PyRef> value_to_python(const JsonValue& value) {
 }
 
 Converted<JsonValue> python_to_value(PyObject* object) {
-  ValueReader reader;
+  auto arena = std::make_unique<JsonArena>();
+  ValueReader reader(*arena);
   JsonValue value;
   if (!reader.read(object, value, nullptr, 0)) return std::move(reader.error);
-  return value;
+  return JsonArena::adopt(std::move(arena), std::move(value));
 }
 
 CallError pythonize_error_to_value_error(ConversionError error) {

@@ -9,8 +9,9 @@
 // collector is paused for the conversion (the new objects cannot form cycles) and restored to
 // its previous state on every path.
 //
-// `python_to_value` reads an argument such as `ast` or `schema`. The object is tested in this
-// order, the first test that holds deciding:
+// `python_to_value` reads an argument such as `ast` or `schema` into a value tree held in one
+// arena, which the returned value owns. The object is tested in this order, the first test that
+// holds deciding:
 //   1. None: null.  2. exactly bool: bool.
 //   3. int (or subclass): unsigned from 0 to 2^64 - 1, signed from -2^63 to -1; any other value
 //      that fits 128 bits fails "JSON number out of range", a larger one with the interpreter's

@@ -27,12 +27,13 @@ CallResult parse_input(const Parameters<1>& parameters, const CallArguments& cal
 
 }  // namespace
 
-CallResult root_to_python(const Root& root) {
-  const JsonValue value = root_to_value(root);
+CallResult value_to_result(const JsonValue& value) {
   Converted<PyRef> result = value_to_python(value);
   if (!result) return pythonize_error_to_value_error(std::move(result).error());
   return std::move(*result);
 }
+
+CallResult root_to_python(const Root& root) { return value_to_result(root_to_value(root)); }
 
 CallResult py_parse(const CallArguments& call) {
   return parse_input(kParseParameters, call, parse_document);

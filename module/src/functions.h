@@ -10,6 +10,8 @@
 
 namespace zuv::module {
 
+// The Python objects of a value tree, or the ValueError of its conversion.
+CallResult value_to_result(const JsonValue& value);
 // The dict of a document tree, as every parse function returns it.
 CallResult root_to_python(const Root& root);
 

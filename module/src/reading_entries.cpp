@@ -31,13 +31,6 @@ Result<Root> read_root(JsonValue value) {
   return std::move(root).value();
 }
 
-CallResult array_to_python(JsonArray items) {
-  const JsonValue value = JsonValue::make_array(std::move(items));
-  Converted<PyRef> result = value_to_python(value);
-  if (!result) return pythonize_error_to_value_error(std::move(result).error());
-  return std::move(*result);
-}
-
 // The nodes of `nodes` and below whose kind tag is `type`, in pre-order: a match is followed by
 // its own matching descendants.
 std::vector<const Node*> find_nodes_by_type(const NodeList& nodes, std::string_view type) {
@@ -67,7 +60,7 @@ CallResult py_validate(const CallArguments& call) {
   JsonArray items;
   items.reserve(diagnostics.size());
   for (Diagnostic& d : diagnostics) items.push_back(diagnostic_to_value(std::move(d)));
-  return array_to_python(std::move(items));
+  return value_to_result(JsonValue::make_array(std::move(items)));
 }
 
 CallResult py_collect_text(const CallArguments& call) {
@@ -94,10 +87,7 @@ CallResult py_query_all(const CallArguments& call) {
   if (!root) return std::move(root).error();
 
   const std::vector<const Node*> matches = find_nodes_by_type(root->children, *node_type);
-  JsonArray items;
-  items.reserve(matches.size());
-  for (const Node* node : matches) items.push_back(node_to_value(*node));
-  return array_to_python(std::move(items));
+  return value_to_result(nodes_to_value(matches));
 }
 
 }  // namespace zuv::module

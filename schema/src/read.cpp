@@ -13,7 +13,7 @@ namespace zuv {
 namespace schema {
 namespace {
 
-DictResult<PropType> read_prop_type(JsonValue& value, ReadContext& ctx) {
+DictResult<PropType> read_prop_type(const JsonValue& value, ReadContext& ctx) {
   return read_enum<PropType, EnumNames<PropType>::names>(value, ctx);
 }
 
@@ -34,21 +34,21 @@ constexpr RecordSpec<PropSchema> kPropSchemaRecord("PropSchema", kPropFields);
 // Filled in place: moving a finished hash map into the record trips a false alarm of g++ 12
 // (-Wfree-nonheap-object on the map's inline bucket).
 template <class T, auto Elem>
-DictStatus read_name_map(JsonValue& value, NameMap<T>& out, ReadContext& ctx) {
+DictStatus read_name_map(const JsonValue& value, NameMap<T>& out, ReadContext& ctx) {
   if (!value.is_object()) return invalid_type(value, kExpectedMap);
   ReadLevel level(ctx);
   if (level.too_deep()) return nesting_too_deep();
-  JsonObject& entries = value.as_object();
+  const std::span<const JsonMember> entries = value.members();
   out.reserve(entries.size());
-  for (JsonMember& entry : entries) {
+  for (const JsonMember& entry : entries) {
     auto r = Elem(entry.value, ctx);
     if (!r) return r.take_error();
-    out.emplace(entry.key.release_text(), std::move(r).value());
+    out.emplace(std::string(entry.key.text()), std::move(r).value());
   }
   return {};
 }
 
-DictStatus read_props(JsonValue& value, ComponentSchema& record, ReadContext& ctx) {
+DictStatus read_props(const JsonValue& value, ComponentSchema& record, ReadContext& ctx) {
   return read_name_map<PropSchema, record_reader<kPropSchemaRecord>>(value, record.props, ctx);
 }
 
@@ -65,12 +65,12 @@ constexpr RecordSpec<ComponentSchema> kComponentSchemaRecord("ComponentSchema",
 
 // A two-element array: the name, then its prop schema. Its elements are read before its
 // length is judged too long.
-DictResult<std::pair<std::string, PropSchema>> read_global_prop(JsonValue& value,
+DictResult<std::pair<std::string, PropSchema>> read_global_prop(const JsonValue& value,
                                                                 ReadContext& ctx) {
   if (!value.is_array()) return invalid_type(value, kExpectedPair);
   ReadLevel level(ctx);
   if (level.too_deep()) return nesting_too_deep();
-  JsonArray& items = value.as_array();
+  const std::span<const JsonValue> items = value.items();
   if (items.empty()) return invalid_length(0, kExpectedPair);
   auto name = read_text(items[0], ctx);
   if (!name) return name.take_error();
@@ -81,7 +81,7 @@ DictResult<std::pair<std::string, PropSchema>> read_global_prop(JsonValue& value
   return std::pair{std::move(name).value(), std::move(prop).value()};
 }
 
-DictStatus read_components(JsonValue& value, Schema& record, ReadContext& ctx) {
+DictStatus read_components(const JsonValue& value, Schema& record, ReadContext& ctx) {
   return read_name_map<ComponentSchema, record_reader<kComponentSchemaRecord>>(
       value, record.components, ctx);
 }

@@ -81,13 +81,6 @@ JsonKey& JsonKey::operator=(const JsonKey& other) {
   return *this;
 }
 
-std::string JsonKey::release_text() {
-  std::string text(this->text());
-  release();
-  bits_ = empty_bits();
-  return text;
-}
-
 // --- Owned objects.
 
 JsonObject::JsonObject() = default;

@@ -11,7 +11,7 @@ namespace {
 constexpr std::string_view kInternallyTaggedMathExpr = "internally tagged enum MathExpr";
 
 template <class E>
-DictResult<E> read_math_enum(JsonValue& value, ReadContext& ctx) {
+DictResult<E> read_math_enum(const JsonValue& value, ReadContext& ctx) {
   return read_enum<E, EnumNames<E>::names>(value, ctx);
 }
 
@@ -21,17 +21,17 @@ constexpr RecordName kind_name(MathKind kind) {
 
 // Expression fields are read in place (`field_into`): a math tree nests as deep as its input,
 // and each level then costs the reader no result temporaries.
-DictStatus read_child(JsonValue& value, MathBox& out, ReadContext& ctx) {
+DictStatus read_child(const JsonValue& value, MathBox& out, ReadContext& ctx) {
   return math_from_content(value, *out, ctx);
 }
 
-DictStatus read_opt_child(JsonValue& value, MathOptBox& out, ReadContext& ctx) {
+DictStatus read_opt_child(const JsonValue& value, MathOptBox& out, ReadContext& ctx) {
   if (value.is_null()) return {};
   out = MathOptBox(MathExpr());
   return math_from_content(value, *out, ctx);
 }
 
-DictStatus read_opt_expr(JsonValue& value, std::optional<MathExpr>& out, ReadContext& ctx) {
+DictStatus read_opt_expr(const JsonValue& value, std::optional<MathExpr>& out, ReadContext& ctx) {
   if (value.is_null()) return {};
   return math_from_content(value, out.emplace(), ctx);
 }
@@ -157,7 +157,7 @@ inline constexpr RecordSpec<P> kKindRecord(kind_name(K), Fields);
 // Reads the fields of kind `K` into `out` from the expression's object (its "type" entry is no
 // field and is passed over) or from its array after the tag.
 template <MathKind K, class P, const auto& Fields>
-[[gnu::noinline]] DictStatus read_kind(JsonValue& value, size_t first, MathExpr& out,
+[[gnu::noinline]] DictStatus read_kind(const JsonValue& value, size_t first, MathExpr& out,
                                        ReadContext& ctx) {
   out.kind = K;
   return read_fields(value, first, kKindRecord<K, P, Fields>, out.payload.emplace<P>(), ctx);
@@ -165,13 +165,12 @@ template <MathKind K, class P, const auto& Fields>
 
 // The space kind holds its width as the one entry beside "type": a name whose value is a unit,
 // or "custom" with the width's text.
-[[gnu::noinline]] DictStatus space_from_content(JsonValue& value, MathExpr& out,
+[[gnu::noinline]] DictStatus space_from_content(const JsonValue& value, MathExpr& out,
                                                 ReadContext& ctx) {
   if (!value.is_object()) return invalid_type(value, expected::kStringOrMap);
-  JsonObject& object = value.as_object();
-  if (object.size() != 2) return invalid_value(value, expected::kSingleKeyMap);
-  JsonMember& entry = object.begin()->key.text() == "type" ? *(object.begin() + 1)
-                                                           : *object.begin();
+  const std::span<const JsonMember> members = value.members();
+  if (members.size() != 2) return invalid_value(value, expected::kSingleKeyMap);
+  const JsonMember& entry = members[0].key.text() == "type" ? members[1] : members[0];
   const std::string_view key = entry.key.text();
   const auto kind = enum_from_name<SpaceKind>(key);
   if (!kind) return unknown_variant(key, EnumNames<SpaceKind>::names);
@@ -187,7 +186,7 @@ template <MathKind K, class P, const auto& Fields>
   return {};
 }
 
-DictStatus dispatch(MathKind kind, JsonValue& value, size_t first, MathExpr& out,
+DictStatus dispatch(MathKind kind, const JsonValue& value, size_t first, MathExpr& out,
                     ReadContext& ctx) {
   using K = MathKind;
   switch (kind) {
@@ -246,7 +245,7 @@ DictStatus dispatch(MathKind kind, JsonValue& value, size_t first, MathExpr& out
 
 }  // namespace
 
-DictStatus math_from_content(JsonValue& value, MathExpr& out, ReadContext& ctx) {
+DictStatus math_from_content(const JsonValue& value, MathExpr& out, ReadContext& ctx) {
   auto tagged = find_record_tag(value, kInternallyTaggedMathExpr);
   if (!tagged) return tagged.take_error();
   ReadLevel level(ctx);

@@ -28,7 +28,7 @@ constexpr RecordSpec<Position> kPositionRecord("Position", kPositionFields);
 
 }  // namespace
 
-DictResult<Position> read_position(JsonValue& value, ReadContext& ctx) {
+DictResult<Position> read_position(const JsonValue& value, ReadContext& ctx) {
   return read_record(value, kPositionRecord, ctx);
 }
 
@@ -62,22 +62,22 @@ std::optional<Position> written_position(const JsonValue& value) {
 // A variable attribute value is written as {"path", "position"}. Only that exact shape, with a
 // valid path, reads back as a variable, so that writing it again gives the same dict and an
 // object attribute of another shape is never taken for one.
-std::optional<VariableNode> written_variable(JsonObject& object) {
-  if (object.size() != 2) return std::nullopt;
-  JsonMember& path = object.entries()[0];
-  const JsonMember& position = object.entries()[1];
+std::optional<VariableNode> written_variable(std::span<const JsonMember> members) {
+  if (members.size() != 2) return std::nullopt;
+  const JsonMember& path = members[0];
+  const JsonMember& position = members[1];
   if (path.key.text() != "path" || position.key.text() != "position") return std::nullopt;
-  if (!path.value.is_string() || !is_valid_variable_path(path.value.as_string())) {
+  if (!path.value.is_string() || !is_valid_variable_path(path.value.text())) {
     return std::nullopt;
   }
   auto pos = written_position(position.value);
   if (!pos) return std::nullopt;
-  return VariableNode{std::move(path.value.as_string()), *pos};
+  return VariableNode{std::string(path.value.text()), *pos};
 }
 
 }  // namespace
 
-DictResult<AttributeValue> attribute_value_from_content(JsonValue& value, ReadContext&) {
+DictResult<AttributeValue> attribute_value_from_content(const JsonValue& value, ReadContext&) {
   switch (value.kind()) {
     case JsonValue::Kind::Null: return AttributeValue();
     case JsonValue::Kind::Bool: return AttributeValue(std::in_place_type<bool>, value.as_bool());
@@ -86,14 +86,18 @@ DictResult<AttributeValue> attribute_value_from_content(JsonValue& value, ReadCo
     case JsonValue::Kind::Signed: return AttributeValue(JsonNumber::from_i64(value.as_i64()));
     case JsonValue::Kind::Float: return AttributeValue(JsonNumber::from_f64(value.as_f64()));
     case JsonValue::Kind::String:
-      return AttributeValue(std::in_place_type<std::string>, std::move(value.as_string()));
-    case JsonValue::Kind::Array:
-      return AttributeValue(std::in_place_type<JsonArray>, std::move(value.as_array()));
-    case JsonValue::Kind::Object:
-      if (auto variable = written_variable(value.as_object())) {
-        return AttributeValue(std::move(*variable));
-      }
-      return AttributeValue(std::in_place_type<JsonObject>, std::move(value.as_object()));
+      return AttributeValue(std::in_place_type<std::string>, value.text());
+    case JsonValue::Kind::Array: {
+      const std::span<const JsonValue> items = value.items();
+      return AttributeValue(std::in_place_type<JsonArray>, items.begin(), items.end());
+    }
+    case JsonValue::Kind::Object: {
+      const std::span<const JsonMember> members = value.members();
+      if (auto variable = written_variable(members)) return AttributeValue(std::move(*variable));
+      JsonObject object;
+      object.entries().assign(members.begin(), members.end());
+      return AttributeValue(std::in_place_type<JsonObject>, std::move(object));
+    }
   }
   return AttributeValue();
 }
@@ -110,7 +114,7 @@ constexpr auto kPos = read_position;
 // input, and each level then costs the reader no result temporaries.
 constexpr auto kChildren = read_list_into<Node, node_from_content>;
 
-DictStatus read_math_tree(JsonValue& value, MathBox& out, ReadContext& ctx) {
+DictStatus read_math_tree(const JsonValue& value, MathBox& out, ReadContext& ctx) {
   return math_from_content(value, *out, ctx);
 }
 
@@ -247,7 +251,7 @@ constexpr RecordSpec<ErrorNode> kErrorRecord("ErrorNode", kErrorFields);
 // The payload of a node of `kind`, read into `out` from the node's object (its "type" entry is
 // no field and is passed over) or from its array after the tag.
 template <const auto& Spec>
-[[gnu::noinline]] DictStatus read_payload(NodeKind kind, JsonValue& value, size_t first, Node& out,
+[[gnu::noinline]] DictStatus read_payload(NodeKind kind, const JsonValue& value, size_t first, Node& out,
                                           ReadContext& ctx) {
   using P = typename std::remove_cvref_t<decltype(Spec)>::Record;
   out.kind = kind;
@@ -255,7 +259,7 @@ template <const auto& Spec>
   return read_fields(value, first, Spec, out.as<P>(), ctx);
 }
 
-DictStatus dispatch(NodeKind kind, JsonValue& value, size_t first, Node& out, ReadContext& ctx) {
+DictStatus dispatch(NodeKind kind, const JsonValue& value, size_t first, Node& out, ReadContext& ctx) {
   switch (kind) {
     case NodeKind::Text: return read_payload<kTextNodeRecord>(kind, value, first, out, ctx);
     case NodeKind::CodeInline: return read_payload<kCodeInlineRecord>(kind, value, first, out, ctx);
@@ -296,7 +300,7 @@ DictStatus dispatch(NodeKind kind, JsonValue& value, size_t first, Node& out, Re
 
 // Both places read a node alike but for its tag: a nested node's tag may be the kind's index.
 // The tag is judged before anything of the payload, whatever the key order.
-DictStatus read_node(JsonValue& value, Node& out, ReadContext& ctx, bool nested) {
+DictStatus read_node(const JsonValue& value, Node& out, ReadContext& ctx, bool nested) {
   auto tagged = find_record_tag(value, kInternallyTaggedNode);
   if (!tagged) return tagged.take_error();
   ReadLevel level(ctx);
@@ -309,11 +313,11 @@ DictStatus read_node(JsonValue& value, Node& out, ReadContext& ctx, bool nested)
 
 }  // namespace
 
-DictStatus node_from_value(JsonValue& value, Node& out, ReadContext& ctx) {
+DictStatus node_from_value(const JsonValue& value, Node& out, ReadContext& ctx) {
   return read_node(value, out, ctx, /*nested=*/false);
 }
 
-DictStatus node_from_content(JsonValue& value, Node& out, ReadContext& ctx) {
+DictStatus node_from_content(const JsonValue& value, Node& out, ReadContext& ctx) {
   return read_node(value, out, ctx, /*nested=*/true);
 }
 

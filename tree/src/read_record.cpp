@@ -20,10 +20,10 @@ namespace {
   return invalid_length(count, sequence_length_text(info.fields.size()));
 }
 
-DictStatus read_fields_from_object(JsonObject& object, const RecordInfo& info, void* record,
-                                   ReadContext& ctx) {
+DictStatus read_fields_from_object(std::span<const JsonMember> members, const RecordInfo& info,
+                                   void* record, ReadContext& ctx) {
   uint32_t seen = 0;
-  for (JsonMember& member : object) {
+  for (const JsonMember& member : members) {
     const std::string_view key = member.key.text();
     for (size_t i = 0; i < info.fields.size(); ++i) {
       const Field& f = info.fields[i];
@@ -49,8 +49,8 @@ DictStatus read_fields_from_object(JsonObject& object, const RecordInfo& info, v
   return {};
 }
 
-DictStatus read_fields_from_array(JsonArray& array, size_t first, const RecordInfo& info,
-                                  void* record, ReadContext& ctx) {
+DictStatus read_fields_from_array(std::span<const JsonValue> array, size_t first,
+                                  const RecordInfo& info, void* record, ReadContext& ctx) {
   const size_t count = array.size() - first;
   const size_t field_count = info.fields.size();
   for (size_t i = 0; i < field_count; ++i) {
@@ -71,13 +71,13 @@ DictStatus read_fields_from_array(JsonArray& array, size_t first, const RecordIn
 
 }  // namespace
 
-DictStatus read_fields(JsonValue& value, size_t first, const RecordInfo& info, void* record,
+DictStatus read_fields(const JsonValue& value, size_t first, const RecordInfo& info, void* record,
                        ReadContext& ctx) {
-  if (value.is_object()) return read_fields_from_object(value.as_object(), info, record, ctx);
-  return read_fields_from_array(value.as_array(), first, info, record, ctx);
+  if (value.is_object()) return read_fields_from_object(value.members(), info, record, ctx);
+  return read_fields_from_array(value.items(), first, info, record, ctx);
 }
 
-DictStatus read_record_into(JsonValue& value, const RecordInfo& info, void* record,
+DictStatus read_record_into(const JsonValue& value, const RecordInfo& info, void* record,
                             ReadContext& ctx) {
   if (!value.is_object() && !value.is_array()) return invalid_type(value, record_text(info.name));
   ReadLevel level(ctx);
@@ -85,17 +85,17 @@ DictStatus read_record_into(JsonValue& value, const RecordInfo& info, void* reco
   return read_fields(value, 0, info, record, ctx);
 }
 
-DictResult<std::string> read_text(JsonValue& value, ReadContext&) {
+DictResult<std::string> read_text(const JsonValue& value, ReadContext&) {
   if (!value.is_string()) return invalid_type(value, expected::kString);
-  return std::move(value.as_string());
+  return std::string(value.text());
 }
 
-DictResult<bool> read_bool(JsonValue& value, ReadContext&) {
+DictResult<bool> read_bool(const JsonValue& value, ReadContext&) {
   if (!value.is_bool()) return invalid_type(value, expected::kBoolean);
   return value.as_bool();
 }
 
-DictResult<JsonValue> read_any(JsonValue& value, ReadContext&) { return std::move(value); }
+DictResult<JsonValue> read_any(const JsonValue& value, ReadContext&) { return JsonValue(value); }
 
 DictResult<uint64_t> read_unsigned(const JsonValue& value, uint64_t max,
                                    std::string_view type_name) {
@@ -125,15 +125,15 @@ DictResult<T> read_unsigned_as(const JsonValue& value, std::string_view type_nam
 
 }  // namespace
 
-DictResult<uint8_t> read_u8(JsonValue& value, ReadContext&) {
+DictResult<uint8_t> read_u8(const JsonValue& value, ReadContext&) {
   return read_unsigned_as<uint8_t>(value, expected::kU8);
 }
 
-DictResult<uint32_t> read_u32(JsonValue& value, ReadContext&) {
+DictResult<uint32_t> read_u32(const JsonValue& value, ReadContext&) {
   return read_unsigned_as<uint32_t>(value, expected::kU32);
 }
 
-DictResult<uint64_t> read_usize(JsonValue& value, ReadContext&) {
+DictResult<uint64_t> read_usize(const JsonValue& value, ReadContext&) {
   return read_unsigned_as<uint64_t>(value, expected::kUsize);
 }
 

@@ -11,7 +11,7 @@ namespace {
 constexpr std::string_view kRootTypeNames[] = {"root"};
 
 // The root's `type` holds no data; it must name the one root type.
-DictStatus read_root_type(JsonValue& value, Root&, ReadContext& ctx) {
+DictStatus read_root_type(const JsonValue& value, Root&, ReadContext& ctx) {
   auto r = unit_enum_from_content(value, kRootTypeNames, ctx);
   if (!r) return r.take_error();
   return {};

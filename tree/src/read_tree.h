@@ -11,17 +11,17 @@ namespace zuv {
 
 // A top-level node (an element of the root's children): its tag must be a kind name. Its
 // payload is read inside the node.
-DictStatus node_from_value(JsonValue& value, Node& out, ReadContext& ctx);
+DictStatus node_from_value(const JsonValue& value, Node& out, ReadContext& ctx);
 // A nested node: its tag may also be the kind's index.
-DictStatus node_from_content(JsonValue& value, Node& out, ReadContext& ctx);
+DictStatus node_from_content(const JsonValue& value, Node& out, ReadContext& ctx);
 
 // A `Position` (and its `Point`s) at the place `ctx` says.
-DictResult<Position> read_position(JsonValue& value, ReadContext& ctx);
+DictResult<Position> read_position(const JsonValue& value, ReadContext& ctx);
 
 // The value of an attribute.
-DictResult<AttributeValue> attribute_value_from_content(JsonValue& value, ReadContext& ctx);
+DictResult<AttributeValue> attribute_value_from_content(const JsonValue& value, ReadContext& ctx);
 
 // One math expression, at any depth, read into `out`.
-DictStatus math_from_content(JsonValue& value, MathExpr& out, ReadContext& ctx);
+DictStatus math_from_content(const JsonValue& value, MathExpr& out, ReadContext& ctx);
 
 }  // namespace zuv

@@ -80,6 +80,13 @@ class Writer {
   JsonValue nodes(const NodeList& list) {
     return array(list, [this](const Node& n) { return node(n); });
   }
+
+ public:
+  JsonValue node_pointers(std::span<const Node* const> list) {
+    return array(list, [this](const Node* n) { return node(*n); });
+  }
+
+ private:
   JsonValue math_list(const MathList& list) {
     return array(list, [this](const MathExpr& e) { return math(e); });
   }
@@ -399,6 +406,9 @@ JsonValue write_tree(const T& tree, Write write) {
 
 JsonValue root_to_value(const Root& root) { return write_tree(root, &Writer::root); }
 JsonValue node_to_value(const Node& node) { return write_tree(node, &Writer::node); }
+JsonValue nodes_to_value(std::span<const Node* const> nodes) {
+  return write_tree(nodes, &Writer::node_pointers);
+}
 JsonValue math_to_value(const MathExpr& expr) { return write_tree(expr, &Writer::math); }
 JsonValue position_to_value(const Position& position) {
   return write_tree(position, &Writer::position);

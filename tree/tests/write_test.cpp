@@ -164,6 +164,18 @@ TEST(WriteRoot, FrontmatterNullWhenAbsentAndKeysSorted) {
                            "position":@P,"type":"root"})"));
 }
 
+TEST(WriteNode, NodeListWritesEachNodeAsAlone) {
+  const Node a = block(NodeKind::Emphasis, {text("a")});
+  const Node b = text("b");
+  const Node* list[] = {&a, &b, &a};
+  const JsonValue written = nodes_to_value(list);
+  ASSERT_EQ(written.items().size(), 3u);
+  EXPECT_EQ(written.items()[0], node_to_value(a));
+  EXPECT_EQ(written.items()[1], node_to_value(b));
+  EXPECT_EQ(written.items()[2], node_to_value(a));
+  EXPECT_EQ(to_json_text(nodes_to_value({})), "[]");
+}
+
 TEST(WriteNode, NestedNodeWritesAsInItsParent) {
   Node inner = block(NodeKind::Emphasis, {text("deep")});
   Node outer = block(NodeKind::Paragraph, {block(NodeKind::Strong, {inner})});

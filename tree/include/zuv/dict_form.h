@@ -10,6 +10,8 @@
 // large tree costs a few allocations; the value is read like any other and independent of the
 // tree it was written from.
 
+#include <span>
+
 #include "zuv/json.h"
 #include "zuv/math_tree.h"
 #include "zuv/tree.h"
@@ -18,6 +20,8 @@ namespace zuv {
 
 JsonValue root_to_value(const Root& root);
 JsonValue node_to_value(const Node& node);
+// The dicts of several nodes as one array, as `node_to_value` writes each.
+JsonValue nodes_to_value(std::span<const Node* const> nodes);
 JsonValue math_to_value(const MathExpr& expr);
 JsonValue position_to_value(const Position& position);
 JsonValue attribute_value_to_value(const AttributeValue& value);

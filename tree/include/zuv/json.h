@@ -23,6 +23,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -70,6 +71,15 @@ inline constexpr std::size_t kKeyCount = std::size(kKeyTexts);
 
 inline constexpr std::string_view key_text(Key k) { return kKeyTexts[static_cast<size_t>(k)]; }
 
+// Each fixed key's place in the byte order of all their texts.
+inline constexpr auto kKeyRanks = [] {
+  std::array<uint8_t, kKeyCount> ranks{};
+  for (size_t i = 0; i < kKeyCount; ++i) {
+    for (size_t j = 0; j < kKeyCount; ++j) ranks[i] += kKeyTexts[j] < kKeyTexts[i] ? 1 : 0;
+  }
+  return ranks;
+}();
+
 // The fixed key whose text is `text`, if there is one.
 std::optional<Key> key_from_text(std::string_view text);
 
@@ -111,8 +121,13 @@ class JsonKey {
   uint16_t known() const {
     return bits_ & kKnownTag ? static_cast<uint16_t>(bits_ >> kTagBits) : kDynamic;
   }
-  // The text, leaving the key empty.
-  std::string release_text();
+  // Byte order of the texts; two fixed keys compare without reading their texts.
+  friend bool operator<(const JsonKey& a, const JsonKey& b) {
+    if (a.bits_ & b.bits_ & kKnownTag) {
+      return kKeyRanks[a.bits_ >> kTagBits] < kKeyRanks[b.bits_ >> kTagBits];
+    }
+    return a.text() < b.text();
+  }
 
  private:
   friend class JsonArena;

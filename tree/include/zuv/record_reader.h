@@ -4,9 +4,8 @@
 // The dict-form readers of the tree, and the schema readers, are built from the pieces here:
 //
 // - A read returns a value or one `DictFormError` (a message text and nothing else: no path, no
-//   index). It stops at the first problem; nothing of a partly read value survives. Readers take
-//   the `JsonValue` they are given by reference and may move texts and values out of it, so a
-//   value that has been read (or has failed to read) is left unspecified.
+//   index). It stops at the first problem; nothing of a partly read value survives. Readers only
+//   read the `JsonValue` they are given (in any storage) and copy out what they keep.
 // - A record is data: a `RecordSpec` names the record and lists its `Field`s in declared order,
 //   each with its key, its class (required, optional, defaulted) and its reader. One generic
 //   reader takes a record from a JSON object (entries in the object's ascending key order, keys
@@ -167,7 +166,7 @@ inline constexpr char kRecordTag = 0;
 struct Field {
   std::string_view key;
   FieldClass cls;
-  DictStatus (*read)(JsonValue& value, void* record, ReadContext& ctx);
+  DictStatus (*read)(const JsonValue& value, void* record, ReadContext& ctx);
   void (*set_default)(void* record);  // defaulted fields; null keeps the record's initial value
   const void* record_tag;             // the record the field belongs to
 };
@@ -215,21 +214,21 @@ std::string record_length_text(const RecordName& name, size_t field_count);
 // Reads the fields of a record from a JSON object, or from the elements of a JSON array from
 // index `first` on (a tagged record's array holds its tag first). `value` must be one of the
 // two; counts in messages leave the elements before `first` out.
-DictStatus read_fields(JsonValue& value, size_t first, const RecordInfo& info, void* record,
+DictStatus read_fields(const JsonValue& value, size_t first, const RecordInfo& info, void* record,
                        ReadContext& ctx);
 // Reads a record standing as a value: an object or an array, one level deeper; any other value
 // fails with "invalid type: {found}, expected struct X".
-DictStatus read_record_into(JsonValue& value, const RecordInfo& info, void* record,
+DictStatus read_record_into(const JsonValue& value, const RecordInfo& info, void* record,
                             ReadContext& ctx);
 
 template <class R>
-DictStatus read_fields(JsonValue& value, size_t first, const RecordSpec<R>& spec, R& record,
+DictStatus read_fields(const JsonValue& value, size_t first, const RecordSpec<R>& spec, R& record,
                        ReadContext& ctx) {
   return read_fields(value, first, spec.info(), &record, ctx);
 }
 
 template <class R>
-DictResult<R> read_record(JsonValue& value, const RecordSpec<R>& spec, ReadContext& ctx) {
+DictResult<R> read_record(const JsonValue& value, const RecordSpec<R>& spec, ReadContext& ctx) {
   R record{};
   if (DictStatus s = read_record_into(value, spec.info(), &record, ctx); !s) {
     return s.take_error();
@@ -240,7 +239,7 @@ DictResult<R> read_record(JsonValue& value, const RecordSpec<R>& spec, ReadConte
 // An element reader over a record spec, for lists and fields of records:
 // `record_reader<kPositionRecord>`.
 template <const auto& Spec>
-auto record_reader(JsonValue& value, ReadContext& ctx) {
+auto record_reader(const JsonValue& value, ReadContext& ctx) {
   return read_record(value, Spec, ctx);
 }
 
@@ -276,7 +275,7 @@ void store_field(Dst& dst, Src&& src) {
 }
 
 template <auto Member, auto Reader>
-DictStatus read_member(JsonValue& value, void* record, ReadContext& ctx) {
+DictStatus read_member(const JsonValue& value, void* record, ReadContext& ctx) {
   using R = typename MemberTraits<decltype(Member)>::Record;
   auto result = Reader(value, ctx);
   if (!result) return result.take_error();
@@ -291,13 +290,13 @@ void set_member_default(void* record) {
 }
 
 template <auto Member, auto Into>
-DictStatus read_member_into(JsonValue& value, void* record, ReadContext& ctx) {
+DictStatus read_member_into(const JsonValue& value, void* record, ReadContext& ctx) {
   using R = typename MemberTraits<decltype(Member)>::Record;
   return Into(value, static_cast<R*>(record)->*Member, ctx);
 }
 
 template <class R, auto Fn>
-DictStatus read_custom(JsonValue& value, void* record, ReadContext& ctx) {
+DictStatus read_custom(const JsonValue& value, void* record, ReadContext& ctx) {
   return Fn(value, *static_cast<R*>(record), ctx);
 }
 
@@ -310,7 +309,7 @@ constexpr Field field(std::string_view key, FieldClass cls = FieldClass::Require
   return Field{key, cls, &detail::read_member<Member, Reader>, nullptr, &detail::kRecordTag<R>};
 }
 
-// A field read in place by `Into(JsonValue&, Member&, ReadContext&) -> DictStatus`. Recursive
+// A field read in place by `Into(const JsonValue&, Member&, ReadContext&) -> DictStatus`. Recursive
 // readers (nodes, math expressions) use this form: they build straight into the record, so a
 // nesting level costs no result temporaries on the stack.
 template <auto Member, auto Into>
@@ -328,7 +327,7 @@ constexpr Field defaulted_field(std::string_view key) {
                &detail::set_member_default<Member, MakeDefault>, &detail::kRecordTag<R>};
 }
 
-// A field read by `Fn(JsonValue&, R&, ReadContext&) -> DictStatus`, for fields that are checked
+// A field read by `Fn(const JsonValue&, R&, ReadContext&) -> DictStatus`, for fields that are checked
 // but not stored as such.
 template <class R, auto Fn>
 constexpr Field custom_field(std::string_view key, FieldClass cls = FieldClass::Required) {
@@ -336,37 +335,37 @@ constexpr Field custom_field(std::string_view key, FieldClass cls = FieldClass::
 }
 
 // ---- Element readers --------------------------------------------------------------------------
-// Each is `DictResult<T>(JsonValue&, ReadContext&)`, usable in `field`, `read_list` and
+// Each is `DictResult<T>(const JsonValue&, ReadContext&)`, usable in `field`, `read_list` and
 // `read_optional`.
 
-// A JSON string, moved out; anything else fails with "expected a string".
-DictResult<std::string> read_text(JsonValue& value, ReadContext& ctx);
+// A JSON string; anything else fails with "expected a string".
+DictResult<std::string> read_text(const JsonValue& value, ReadContext& ctx);
 // true or false; anything else fails with "expected a boolean".
-DictResult<bool> read_bool(JsonValue& value, ReadContext& ctx);
-// Any JSON value, taken over unchanged.
-DictResult<JsonValue> read_any(JsonValue& value, ReadContext& ctx);
+DictResult<bool> read_bool(const JsonValue& value, ReadContext& ctx);
+// Any JSON value, copied unchanged.
+DictResult<JsonValue> read_any(const JsonValue& value, ReadContext& ctx);
 
 // An unsigned integer in range: a negative or too large integer fails with "invalid value:
 // integer `n`, expected u8" (u32, usize), a float or any other kind with "invalid type".
 DictResult<uint64_t> read_unsigned(const JsonValue& value, uint64_t max,
                                    std::string_view type_name);
-DictResult<uint8_t> read_u8(JsonValue& value, ReadContext& ctx);
-DictResult<uint32_t> read_u32(JsonValue& value, ReadContext& ctx);
-DictResult<uint64_t> read_usize(JsonValue& value, ReadContext& ctx);
+DictResult<uint8_t> read_u8(const JsonValue& value, ReadContext& ctx);
+DictResult<uint32_t> read_u32(const JsonValue& value, ReadContext& ctx);
+DictResult<uint64_t> read_usize(const JsonValue& value, ReadContext& ctx);
 
 // A JSON array whose elements `Elem` reads in order; the first failing element ends the read
 // with its own error.
 template <auto Elem>
-auto read_list(JsonValue& value, ReadContext& ctx)
+auto read_list(const JsonValue& value, ReadContext& ctx)
     -> DictResult<std::vector<typename decltype(Elem(value, ctx))::value_type>> {
   using T = typename decltype(Elem(value, ctx))::value_type;
   if (!value.is_array()) return invalid_type(value, expected::kSequence);
   ReadLevel level(ctx);
   if (level.too_deep()) return nesting_too_deep();
-  JsonArray& elements = value.as_array();
+  const std::span<const JsonValue> elements = value.items();
   std::vector<T> out;
   out.reserve(elements.size());
-  for (JsonValue& element : elements) {
+  for (const JsonValue& element : elements) {
     auto r = Elem(element, ctx);
     if (!r) return r.take_error();
     out.push_back(std::move(r).value());
@@ -374,15 +373,15 @@ auto read_list(JsonValue& value, ReadContext& ctx)
   return out;
 }
 
-// The same, building each element in place with `Into(JsonValue&, T&, ReadContext&)`.
+// The same, building each element in place with `Into(const JsonValue&, T&, ReadContext&)`.
 template <class T, auto Into>
-DictStatus read_list_into(JsonValue& value, std::vector<T>& out, ReadContext& ctx) {
+DictStatus read_list_into(const JsonValue& value, std::vector<T>& out, ReadContext& ctx) {
   if (!value.is_array()) return invalid_type(value, expected::kSequence);
   ReadLevel level(ctx);
   if (level.too_deep()) return nesting_too_deep();
-  JsonArray& elements = value.as_array();
+  const std::span<const JsonValue> elements = value.items();
   out.reserve(elements.size());
-  for (JsonValue& element : elements) {
+  for (const JsonValue& element : elements) {
     if (DictStatus s = Into(element, out.emplace_back(), ctx); !s) return s;
   }
   return {};
@@ -390,14 +389,14 @@ DictStatus read_list_into(JsonValue& value, std::vector<T>& out, ReadContext& ct
 
 // A record standing as a value, read in place: `read_list_into<CaseRow, record_into<kSpec>>`.
 template <const auto& Spec>
-DictStatus record_into(JsonValue& value, typename std::remove_cvref_t<decltype(Spec)>::Record& out,
+DictStatus record_into(const JsonValue& value, typename std::remove_cvref_t<decltype(Spec)>::Record& out,
                        ReadContext& ctx) {
   return read_record_into(value, Spec.info(), &out, ctx);
 }
 
 // JSON null gives absent; any other value is read by `Inner`.
 template <auto Inner>
-auto read_optional(JsonValue& value, ReadContext& ctx)
+auto read_optional(const JsonValue& value, ReadContext& ctx)
     -> DictResult<std::optional<typename decltype(Inner(value, ctx))::value_type>> {
   using T = typename decltype(Inner(value, ctx))::value_type;
   if (value.is_null()) return std::optional<T>();
@@ -434,7 +433,7 @@ DictResult<size_t> unit_enum_from_content(const JsonValue& value,
 
 // An enumeration with `EnumNames<E>` (zuv/math_tree.h), or any enum type E given its names.
 template <class E, const auto& Names>
-DictResult<E> read_enum(JsonValue& value, ReadContext& ctx) {
+DictResult<E> read_enum(const JsonValue& value, ReadContext& ctx) {
   auto r = unit_enum_from_content(value, Names, ctx);
   if (!r) return r.take_error();
   return static_cast<E>(r.value());
