@@ -101,6 +101,10 @@ TEST(JsonArena, EditingMakesTheTreeOwned) {
   JsonValue moved = std::move(moved_from);
   EXPECT_TRUE(moved_from.is_null());  // NOLINT: the state after a move is specified
   EXPECT_EQ(moved.get("a")->items().size(), 3u);
+  // A value can take the place of its own container.
+  JsonValue nested = arena_tree();
+  nested = std::move(nested.as_object().find("a")->as_array()[2]);
+  EXPECT_EQ(to_json_text(nested), R"({"k":"v"})");
   // A scalar top needs no arena.
   EXPECT_EQ(JsonArena::adopt(std::make_unique<JsonArena>(), JsonValue::make_u64(7)).as_u64(), 7u);
 }

@@ -201,15 +201,15 @@ class JsonValue {
   }
   JsonValue& operator=(const JsonValue& other);
   JsonValue& operator=(JsonValue&& other) noexcept {
-    if (this != &other) {
-      if (storage_ != Storage::Inline) release();
-      kind_ = other.kind_;
-      storage_ = other.storage_;
-      size_ = other.size_;
-      u_ = other.u_;
-      other.kind_ = Kind::Null;
-      other.storage_ = Storage::Inline;
-    }
+    // `other` may lie inside this value: it is taken before this value is released.
+    JsonValue taken(std::move(other));
+    if (storage_ != Storage::Inline) release();
+    kind_ = taken.kind_;
+    storage_ = taken.storage_;
+    size_ = taken.size_;
+    u_ = taken.u_;
+    taken.kind_ = Kind::Null;
+    taken.storage_ = Storage::Inline;
     return *this;
   }
   ~JsonValue() {
