@@ -88,7 +88,8 @@ bool is_ascii(std::string_view s) noexcept {
 
 PyRef new_dict(size_t size) noexcept {
 #if PY_VERSION_HEX < 0x030D0000
-  // Made at its final size, so no insertion resizes it.
+  // Made at its final size, so no insertion resizes it; the smallest table holds five keys.
+  if (size <= 5) return PyRef::steal(PyDict_New());
   return PyRef::steal(_PyDict_NewPresized(static_cast<Py_ssize_t>(size)));
 #else
   (void)size;
@@ -120,9 +121,20 @@ ConversionError pending_conversion_error() {
 // repetitions that stand close together in the tree without any search.
 class SharedObjects {
  public:
+  SharedObjects() = default;
+  SharedObjects(const SharedObjects&) = delete;
+  SharedObjects& operator=(const SharedObjects&) = delete;
+  ~SharedObjects() {
+    for (PyObject* small : small_ints_) Py_XDECREF(small);
+  }
+
   PyRef integer(uint64_t value) {
-    // The interpreter keeps its own objects for small ints.
-    if (value < 256) return PyRef::steal(PyLong_FromUnsignedLongLong(value));
+    if (value < kSmallInts) {
+      // The interpreter's own objects, fetched once per conversion.
+      PyObject*& small = small_ints_[value];
+      if (small == nullptr) small = PyLong_FromUnsignedLongLong(value);
+      return PyRef::borrow(small);
+    }
     Slot& slot = slot_for(ints_, kIntSlots, static_cast<size_t>(value));
     if (slot.object && slot.value == value) return PyRef::borrow(slot.object.get());
     PyRef object = PyRef::steal(PyLong_FromUnsignedLongLong(value));
@@ -137,9 +149,16 @@ class SharedObjects {
     if (s.size() > kMaxSharedText) return new_ascii(s);
     uint64_t head = 0;
     uint64_t tail = 0;
-    std::memcpy(&head, s.data(), std::min<size_t>(s.size(), 8));
-    if (s.size() > 8) std::memcpy(&tail, s.data() + s.size() - 8, 8);
-    const uint64_t hash = (head * 0x9E3779B97F4A7C15ULL) ^ (tail * 0xC2B2AE3D27D4EB4FULL) ^ s.size();
+    if (s.size() >= 8) {
+      std::memcpy(&head, s.data(), 8);
+      std::memcpy(&tail, s.data() + s.size() - 8, 8);
+    } else {
+      for (size_t i = 0; i < s.size(); ++i) {
+        head |= uint64_t{static_cast<unsigned char>(s[i])} << (8 * i);
+      }
+    }
+    const uint64_t hash =
+        (head * 0x9E3779B97F4A7C15ULL) ^ (tail * 0xC2B2AE3D27D4EB4FULL) ^ s.size();
     Slot& slot = slot_for(texts_, kTextSlots, static_cast<size_t>(hash ^ (hash >> 29)));
     if (slot.object && slot.value == s.size() &&
         std::memcmp(PyUnicode_1BYTE_DATA(slot.object.get()), s.data(), s.size()) == 0) {
@@ -174,8 +193,10 @@ class SharedObjects {
     return slots[hash & (count - 1)];
   }
 
+  static constexpr size_t kSmallInts = 256;
   std::unique_ptr<Slot[]> ints_;
   std::unique_ptr<Slot[]> texts_;
+  PyObject* small_ints_[kSmallInts] = {};
 };
 
 class PythonWriter {
@@ -245,7 +266,15 @@ PyRef PythonWriter::write_object(std::span<const JsonMember> object, size_t dept
       if (!dynamic_key) return dynamic_key;
       key = dynamic_key.get();
     }
-    PyRef item = write(member.value, depth + 1);
+    // Integers and texts, most of the members, are made here rather than through `write`.
+    PyRef item;
+    switch (member.value.kind()) {
+      case JsonValue::Kind::Unsigned:
+        item = checked(shared_.integer(member.value.as_u64()));
+        break;
+      case JsonValue::Kind::String: item = checked(str(member.value.text())); break;
+      default: item = write(member.value, depth + 1); break;
+    }
     if (!item) return item;
     if (PyDict_SetItem(dict.get(), key, item.get()) < 0) {
       error = pending_conversion_error();
