@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 #include <sys/mman.h>
 
 namespace zuv {
@@ -58,6 +59,12 @@ namespace {
 // Key texts are 8-aligned so that the low bits of their address are free for the tags.
 alignas(8) constexpr uint32_t kEmptyKeyText[2] = {0, 0};
 
+// The bytes a key's text takes: its length, then the text.
+size_t key_record_size(std::string_view text) {
+  if (text.size() > UINT32_MAX) throw std::length_error("JSON key of 4 GiB or more");
+  return sizeof(uint32_t) + text.size();
+}
+
 void write_key_text(char* record, std::string_view text) {
   const auto size = static_cast<uint32_t>(text.size());
   std::memcpy(record, &size, sizeof size);
@@ -67,7 +74,7 @@ void write_key_text(char* record, std::string_view text) {
 }  // namespace
 
 uintptr_t JsonKey::own(std::string_view text) {
-  char* record = static_cast<char*>(::operator new(sizeof(uint32_t) + text.size()));
+  char* record = static_cast<char*>(::operator new(key_record_size(text)));
   write_key_text(record, text);
   return reinterpret_cast<uintptr_t>(record) | kOwnedTag;
 }
@@ -190,6 +197,8 @@ void JsonValue::release() noexcept {
 void JsonValue::make_owned() {
   if (storage_ == Storage::Borrowed || storage_ == Storage::Arena) *this = JsonValue(*this);
 }
+
+void JsonValue::too_large() { throw std::length_error("JSON container of 4G items or more"); }
 
 JsonValue JsonValue::make_f64(double f) {
   JsonValue v;
@@ -317,13 +326,23 @@ void* JsonArena::grow(size_t bytes) {
 
 JsonValue JsonArena::string(std::string_view text) {
   if (text.empty()) return static_string("");  // never a null text pointer
+  if (text.size() >= JsonValue::kLongText) {
+    const uint64_t size = text.size();
+    char* record = static_cast<char*>(allocate(sizeof size + text.size()));
+    std::memcpy(record, &size, sizeof size);
+    std::memcpy(record + sizeof size, text.data(), text.size());
+    JsonValue v = static_string({});
+    v.chars_ = record;
+    v.size_ = JsonValue::kLongText;
+    return v;
+  }
   char* chars = static_cast<char*>(allocate(text.size()));
   std::memcpy(chars, text.data(), text.size());
   return static_string({chars, text.size()});
 }
 
 JsonKey JsonArena::key(std::string_view text) {
-  char* record = static_cast<char*>(allocate(sizeof(uint32_t) + text.size()));
+  char* record = static_cast<char*>(allocate(key_record_size(text)));
   write_key_text(record, text);
   return JsonKey(reinterpret_cast<uintptr_t>(record));
 }

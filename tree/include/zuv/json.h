@@ -271,12 +271,16 @@ class JsonValue {
 
   // A value of `kind` and `storage` whose payload is still to be set.
   static JsonValue shell(Kind kind, Storage storage, size_t size = 0) {
+    if (size >= kLongText) [[unlikely]] too_large();
     JsonValue v;
     v.kind_ = kind;
     v.storage_ = storage;
     v.size_ = static_cast<uint32_t>(size);
     return v;
   }
+  // `size_` of a borrowed text of 4 GiB or more, whose length then precedes its bytes.
+  static constexpr uint32_t kLongText = UINT32_MAX;
+  [[noreturn]] static void too_large();
   const JsonValue& resolved() const;
   void release() noexcept;
   void make_owned();
@@ -409,6 +413,11 @@ inline std::string_view JsonValue::text() const {
   const JsonValue& v = resolved();
   if (v.kind_ != Kind::String) return {};
   if (v.storage_ == Storage::Owned) return *v.string_;
+  if (v.size_ == kLongText) [[unlikely]] {
+    uint64_t size;
+    std::memcpy(&size, v.chars_, sizeof size);
+    return {v.chars_ + sizeof size, size};
+  }
   return {v.chars_, v.size_};
 }
 
