@@ -1,14 +1,18 @@
 // The Markdown bridge: turns the CommonMark engine's events for one segment into document nodes.
 //
-// Block and inline containers come from matching Start/End events and live on `block_stack`
-// until they end; components opened by inline HTML live on `inline_stack` and, while open,
-// receive every finished node. Text goes through the inline-text parser from the source bytes
-// (so entity references and escapes stay as written). When the stream ends, components left
-// open become errors followed by their content, and two passes (the citation re-scan and the
+// Block and inline containers come from matching Start/End events and live on `blocks_` until
+// they end; components opened by inline HTML live on `inlines_` and, while open, receive every
+// finished node. The content of the open frames waits on two stacks of nodes, one for the block
+// frames (above the segment's nodes in the output list) and one for the inline components: a
+// frame's content is always the top of its stack, and becomes a list of its own, sized once,
+// when the frame ends. Text goes through the inline-text parser from the source bytes (so
+// entity references and escapes stay as written). When the stream ends, components left open
+// become errors followed by their content, and two passes (the citation re-scan and the
 // inline-code language pass) finish the segment.
 
 #include "markdown.h"
 
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,8 +40,8 @@ enum class FrameKind : uint8_t {
 };
 
 struct BlockFrame {
-  FrameKind kind;
-  NodeList children;
+  FrameKind kind = FrameKind::Paragraph;
+  size_t first_child = 0;  // where its content begins on the block stack
   std::string text;  // the code of a CodeBlock frame
   size_t start = 0;
   uint8_t level = 0;
@@ -55,7 +59,7 @@ struct InlineFrame {
   std::vector<AttributeNode> attributes;
   size_t start = 0;
   size_t end = 0;
-  NodeList children;
+  size_t first_child = 0;  // where its content begins on the inline stack
 };
 
 FrameKind frame_kind_of(md::Tag tag) {
@@ -92,37 +96,44 @@ bool is_upper(char c) { return c >= 'A' && c <= 'Z'; }
 
 bool all_unicode_white_space(std::string_view s) { return trim_unicode_white_space(s).empty(); }
 
+// Moves nodes[first..] into a list of their own.
+NodeList take_from(NodeList& nodes, size_t first) {
+  const auto at = nodes.begin() + static_cast<std::ptrdiff_t>(first);
+  NodeList taken(std::make_move_iterator(at), std::make_move_iterator(nodes.end()));
+  nodes.erase(at, nodes.end());
+  return taken;
+}
+
 class Bridge {
  public:
   Bridge(std::string_view text, size_t base, const SourceMap& map, std::string_view input,
-         ErrorTextBudget& budget, size_t depth)
-      : text_(text), base_(base), map_(map), input_(input), budget_(budget), depth_(depth) {}
+         ErrorTextBudget& budget, size_t depth, NodeList& inline_nodes, NodeList& out)
+      : text_(text), base_(base), map_(map), points_(map), input_(input), budget_(budget),
+        depth_(depth), out_(out), first_(out.size()), inline_nodes_(inline_nodes) {}
 
-  NodeList run(md::Events& events) {
+  void run(md::Events& events) {
     md::parse_events(text_, events);
     for (const md::Event& ev : events.events) handle(events, ev);
     close_unclosed_frames();
-    return attach_inline_code_lang(rescan_text_runs(std::move(root_), map_, input_));
+    finish_markdown_nodes(out_, first_, points_, input_);
   }
 
  private:
-  Position pos(size_t a, size_t b) const { return map_.position(a, b); }
+  Position pos(size_t a, size_t b) { return points_.position(a, b); }
 
   // The level in the tree that a node finished now would have.
   size_t open_depth() const { return depth_ + blocks_.size() + inlines_.size(); }
 
-  void push_node(Node node) {
-    if (!inlines_.empty()) {
-      inlines_.back().children.push_back(std::move(node));
-    } else if (!blocks_.empty()) {
-      blocks_.back().children.push_back(std::move(node));
-    } else {
-      root_.push_back(std::move(node));
-    }
-  }
+  // Where a finished node goes: the deepest open inline component, else the deepest open block
+  // frame, else the segment's top level.
+  NodeList& target() { return inlines_.empty() ? out_ : inline_nodes_; }
 
-  void push_nodes(NodeList nodes) {
-    for (Node& n : nodes) push_node(std::move(n));
+  void push_node(Node node) { target().push_back(std::move(node)); }
+
+  void push_nodes(NodeList& nodes) {
+    NodeList& to = target();
+    to.insert(to.end(), std::make_move_iterator(nodes.begin()),
+              std::make_move_iterator(nodes.end()));
   }
 
   bool in_code_block() const { return code_blocks_open_ > 0; }
@@ -171,8 +182,9 @@ class Bridge {
       ++unopened_;
       return;
     }
-    BlockFrame f;
+    BlockFrame& f = blocks_.emplace_back();
     f.kind = frame_kind_of(ev.tag);
+    f.first_child = out_.size();
     f.start = s0;
     switch (ev.tag) {
       case md::Tag::Heading: f.level = ev.level; break;
@@ -199,7 +211,6 @@ class Bridge {
         break;
       default: break;
     }
-    blocks_.push_back(std::move(f));
   }
 
   void end(size_t e) {
@@ -208,12 +219,12 @@ class Bridge {
       return;
     }
     if (blocks_.empty()) return;
-    BlockFrame f = std::move(blocks_.back());
-    blocks_.pop_back();
+    BlockFrame& f = blocks_.back();
     const Position p = pos(f.start, e);
+    NodeList children = take_from(out_, f.first_child);
     auto standard = [&](NodeKind k) {
       StandardBlockNode b;
-      b.children = std::move(f.children);
+      b.children = std::move(children);
       b.position = p;
       return Node(k, std::move(b));
     };
@@ -247,15 +258,15 @@ class Bridge {
         break;
       case FrameKind::Link:
         node = Node(NodeKind::Link,
-                    LinkNode{std::move(f.url), std::move(f.title), std::move(f.children), p});
+                    LinkNode{std::move(f.url), std::move(f.title), std::move(children), p});
         break;
       case FrameKind::Image:
         node = Node(NodeKind::Image, ImageNode{std::move(f.url), std::move(f.title),
-                                               std::nullopt, std::move(f.children), p});
+                                               std::nullopt, std::move(children), p});
         break;
       case FrameKind::FootnoteDefinition:
         node = Node(NodeKind::FootnoteDefinition,
-                    FootnoteNode{std::move(f.label), std::move(f.children), p});
+                    FootnoteNode{std::move(f.label), std::move(children), p});
         break;
       case FrameKind::CodeBlock: {
         --code_blocks_open_;
@@ -276,6 +287,7 @@ class Bridge {
         break;
       }
     }
+    blocks_.pop_back();
     push_node(std::move(node));
   }
 
@@ -295,9 +307,9 @@ class Bridge {
     size_t s = s0;
     if (s > 0 && s - 1 < input_.size() && input_[s - 1] == '\\') --s;
     if (e > input_.size() || s >= e) {
-      push_nodes(parse_text(ev.text, s, map_));
+      parse_text(ev.text, s, points_, target());
     } else {
-      push_nodes(parse_text(input_.substr(s, e - s), s, map_));
+      parse_text(input_.substr(s, e - s), s, points_, target());
     }
   }
 
@@ -343,7 +355,7 @@ class Bridge {
             c.isInline = is_inline_html;
             c.attributes = std::move(tag->attributes);
             if (!all_unicode_white_space(inner)) {
-              c.children = parse_text(inner, s0 + tag->end_in_text, map_);
+              parse_text(inner, s0 + tag->end_in_text, points_, c.children);
             }
             c.rawContent = std::string(inner);
             c.position = pos(s0 + p, s0 + k + closing.size());
@@ -360,7 +372,7 @@ class Bridge {
                                                  pos(s0 + p, s0 + tag->end_in_text)}));
           } else {
             inlines_.push_back(InlineFrame{std::move(tag->name), std::move(tag->attributes),
-                                           s0 + p, s0 + tag->end_in_text, {}});
+                                           s0 + p, s0 + tag->end_in_text, inline_nodes_.size()});
           }
           i = tag->end_in_text;
           continue;
@@ -378,7 +390,7 @@ class Bridge {
     }
 
     if (found) {
-      push_nodes(std::move(found_nodes));
+      push_nodes(found_nodes);
       return;
     }
 
@@ -390,8 +402,8 @@ class Bridge {
       }
     }
     if (!blocks_.empty() && blocks_.back().kind == FrameKind::HtmlBlock) {
-      blocks_.back().children.push_back(
-          Node(NodeKind::Text, TextNode{std::string(html), pos(s0, e)}));
+      // Into the HTML block itself, even inside an open inline component.
+      out_.push_back(Node(NodeKind::Text, TextNode{std::string(html), pos(s0, e)}));
       return;
     }
     StandardBlockNode h;
@@ -408,12 +420,13 @@ class Bridge {
     }
     InlineFrame f = std::move(inlines_.back());
     inlines_.pop_back();
+    NodeList children = take_from(inline_nodes_, f.first_child);
     if (f.name == name) {
       ComponentNode c;
       c.name = std::move(f.name);
       c.isInline = false;
       c.attributes = std::move(f.attributes);
-      c.children = std::move(f.children);
+      c.children = std::move(children);
       if (f.end <= s0 && s0 <= input_.size()) c.rawContent = std::string(input_.substr(f.end, s0 - f.end));
       c.position = pos(f.start, e);
       push_node(Node(NodeKind::Component, std::move(c)));
@@ -424,42 +437,50 @@ class Bridge {
                              std::string(html), pos(s0, e)}));
     // The content of the frame that was closed by the wrong tag is kept, after the error, as
     // for a frame left open at the end of the segment.
-    push_nodes(std::move(f.children));
+    push_nodes(children);
   }
 
   void close_unclosed_frames() {
+    // Block frames left open (the engine closes all it opens) take their content with them.
+    if (!blocks_.empty()) take_from(out_, blocks_.front().first_child);
     while (!inlines_.empty()) {
       InlineFrame f = std::move(inlines_.back());
       inlines_.pop_back();
       std::string raw = "<" + f.name + ">";
       const size_t len = raw.size();
-      root_.push_back(Node(NodeKind::Error, ErrorNode{"Unclosed tag " + raw, std::move(raw),
-                                                      pos(f.start, f.start + len)}));
-      for (Node& n : f.children) root_.push_back(std::move(n));
+      out_.push_back(Node(NodeKind::Error, ErrorNode{"Unclosed tag " + raw, std::move(raw),
+                                                     pos(f.start, f.start + len)}));
+      NodeList children = take_from(inline_nodes_, f.first_child);
+      out_.insert(out_.end(), std::make_move_iterator(children.begin()),
+                  std::make_move_iterator(children.end()));
     }
   }
 
   std::string_view text_;
   size_t base_;
   const SourceMap& map_;
+  PointCursor points_;
   std::string_view input_;
   ErrorTextBudget& budget_;
   size_t depth_;
 
+  NodeList& out_;  // the segment's nodes from first_, then the content of the open block frames
+  size_t first_;
+  NodeList& inline_nodes_;
   std::vector<BlockFrame> blocks_;
   std::vector<InlineFrame> inlines_;
-  NodeList root_;
   size_t unopened_ = 0;
   size_t code_blocks_open_ = 0;
 };
 
 }  // namespace
 
-NodeList parse_markdown(std::string_view text, size_t base, const SourceMap& source_map,
-                        std::string_view input, ErrorTextBudget& budget, size_t depth,
-                        markdown::Events& events) {
-  if (all_unicode_white_space(text)) return {};
-  return Bridge(text, base, source_map, input, budget, depth).run(events);
+void parse_markdown(std::string_view text, size_t base, const SourceMap& source_map,
+                    std::string_view input, ErrorTextBudget& budget, size_t depth,
+                    MarkdownBuffers& buffers, NodeList& out) {
+  if (all_unicode_white_space(text)) return;
+  Bridge(text, base, source_map, input, budget, depth, buffers.inline_nodes, out)
+      .run(buffers.events);
 }
 
 }  // namespace zuv::parser

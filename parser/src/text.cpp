@@ -54,11 +54,11 @@ std::vector<CitationKey> citation_keys(std::string_view content, bool at_form) {
 
 class TextParser {
  public:
-  TextParser(std::string_view text, size_t base, const SourceMap& source_map)
-      : text_(text), base_(base), map_(source_map), dollar_(text, '$'), bracket_(text, ']'),
-        line_feed_(text, '\n'), at_sign_(text, '@'), brace_(text, '}') {}
+  TextParser(std::string_view text, size_t base, PointCursor& points, NodeList& out)
+      : text_(text), base_(base), points_(points), nodes_(out), dollar_(text, '$'),
+        bracket_(text, ']'), line_feed_(text, '\n'), at_sign_(text, '@'), brace_(text, '}') {}
 
-  NodeList run() {
+  void run() {
     const size_t n = text_.size();
     while (i_ < n) {
       if (!kSpecial[static_cast<unsigned char>(text_[i_])]) {
@@ -73,11 +73,10 @@ class TextParser {
       }
     }
     flush();
-    return std::move(nodes_);
   }
 
  private:
-  Position position(size_t from, size_t to) const { return map_.position(base_ + from, base_ + to); }
+  Position position(size_t from, size_t to) { return points_.position(base_ + from, base_ + to); }
 
   void flush() {
     if (pending_ < i_) {
@@ -181,17 +180,24 @@ class TextParser {
 
   std::string_view text_;
   size_t base_;
-  const SourceMap& map_;
+  PointCursor& points_;
+  NodeList& nodes_;
   ForwardSearch dollar_, bracket_, line_feed_, at_sign_, brace_;
-  NodeList nodes_;
   size_t pending_ = 0;  // first byte of the ordinary text not yet emitted
   size_t i_ = 0;
 };
 
 }  // namespace
 
+void parse_text(std::string_view text, size_t base, PointCursor& points, NodeList& out) {
+  TextParser(text, base, points, out).run();
+}
+
 NodeList parse_text(std::string_view text, size_t base, const SourceMap& source_map) {
-  return TextParser(text, base, source_map).run();
+  PointCursor points(source_map);
+  NodeList out;
+  parse_text(text, base, points, out);
+  return out;
 }
 
 std::pair<std::string, std::optional<std::string>> split_locator(std::string_view key_text) {
