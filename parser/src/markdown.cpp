@@ -39,19 +39,14 @@ enum class FrameKind : uint8_t {
   DefinitionListTitle, DefinitionListDefinition
 };
 
+// An open container. Its Start event holds what the node takes besides its content (level,
+// destination, title, label, info string); the events and their texts outlive the segment.
 struct BlockFrame {
+  const md::Event* start_event = nullptr;
   FrameKind kind = FrameKind::Paragraph;
-  size_t first_child = 0;  // where its content begins on the block stack
-  std::string text;  // the code of a CodeBlock frame
-  size_t start = 0;
-  uint8_t level = 0;
-  bool ordered = false;
   std::optional<bool> checked;
-  std::string url;
-  std::optional<std::string> title;
-  std::optional<std::string> lang;
-  std::optional<std::string> meta;
-  std::string label;
+  size_t first_child = 0;  // where its content begins on the block stack
+  size_t first_code = 0;   // where its code begins in the code buffer
 };
 
 struct InlineFrame {
@@ -113,7 +108,8 @@ class Bridge {
 
   void run(md::Events& events) {
     md::parse_events(text_, events);
-    for (const md::Event& ev : events.events) handle(events, ev);
+    events_ = &events;
+    for (const md::Event& ev : events.events) handle(ev);
     close_unclosed_frames();
     finish_markdown_nodes(out_, first_, points_, input_);
   }
@@ -138,11 +134,11 @@ class Bridge {
 
   bool in_code_block() const { return code_blocks_open_ > 0; }
 
-  void handle(const md::Events& events, const md::Event& ev) {
+  void handle(const md::Event& ev) {
     const size_t s0 = base_ + ev.start;
     const size_t e = base_ + ev.end;
     switch (ev.kind) {
-      case md::EventKind::Start: start(events, ev, s0); return;
+      case md::EventKind::Start: start(ev); return;
       case md::EventKind::End: end(e); return;
       case md::EventKind::Text: text(ev, s0, e); return;
       case md::EventKind::Code:
@@ -155,7 +151,7 @@ class Bridge {
         return;
       case md::EventKind::SoftBreak:
       case md::EventKind::HardBreak:
-        push_node(Node(NodeKind::Text, TextNode{"\n", pos(s0, e)}));
+        target().emplace_back(NodeKind::Text, TextNode{"\n", pos(s0, e)});
         return;
       case md::EventKind::Rule: {
         StandardBlockNode rule;
@@ -175,42 +171,43 @@ class Bridge {
     }
   }
 
-  void start(const md::Events& events, const md::Event& ev, size_t s0) {
+  void start(const md::Event& ev) {
     // Containers past the nesting limit are not opened: their content goes into the deepest
     // open frame, and their End events are skipped.
     if (open_depth() >= kMaxDocumentDepth) {
       ++unopened_;
       return;
     }
-    BlockFrame& f = blocks_.emplace_back();
-    f.kind = frame_kind_of(ev.tag);
-    f.first_child = out_.size();
-    f.start = s0;
-    switch (ev.tag) {
-      case md::Tag::Heading: f.level = ev.level; break;
-      case md::Tag::List: f.ordered = ev.ordered; break;
-      case md::Tag::FootnoteDefinition: f.label = std::string(ev.text); break;
-      case md::Tag::Link:
-      case md::Tag::Image: {
-        f.url = std::string(ev.text);
-        std::string_view title = events.title_of(ev);
-        if (!title.empty()) f.title = std::string(title);
-        break;
+    blocks_.push_back(
+        BlockFrame{&ev, frame_kind_of(ev.tag), std::nullopt, out_.size(), code_.size()});
+    if (ev.tag == md::Tag::CodeBlock) ++code_blocks_open_;
+  }
+
+  std::optional<std::string> title_of(const md::Event& ev) const {
+    std::string_view title = events_->title_of(ev);
+    if (title.empty()) return std::nullopt;
+    return std::string(title);
+  }
+
+  Node code_block(const md::Event& ev, std::string code, Position p) {
+    CodeBlockNode c;
+    c.value = std::move(code);
+    if (ev.fenced && !ev.text.empty()) {
+      // The info string: a language, then the metadata after the first space.
+      size_t sp = ev.text.find(' ');
+      c.lang = std::string(ev.text.substr(0, sp));
+      if (sp != std::string_view::npos) {
+        CodeMeta m = parse_code_meta(ev.text.substr(sp + 1));
+        c.meta = std::move(m.meta);
+        c.title = std::move(m.title);
+        c.highlight = std::move(m.highlight);
+        c.showLineNumbers = m.showLineNumbers;
+        c.diff = m.diff;
+        c.caption = std::move(m.caption);
       }
-      case md::Tag::CodeBlock:
-        ++code_blocks_open_;
-        if (ev.fenced && !ev.text.empty()) {
-          size_t sp = ev.text.find(' ');
-          if (sp == std::string_view::npos) {
-            f.lang = std::string(ev.text);
-          } else {
-            f.lang = std::string(ev.text.substr(0, sp));
-            f.meta = std::string(ev.text.substr(sp + 1));
-          }
-        }
-        break;
-      default: break;
     }
+    c.position = p;
+    return Node(NodeKind::CodeBlock, std::move(c));
   }
 
   void end(size_t e) {
@@ -219,8 +216,9 @@ class Bridge {
       return;
     }
     if (blocks_.empty()) return;
-    BlockFrame& f = blocks_.back();
-    const Position p = pos(f.start, e);
+    const BlockFrame& f = blocks_.back();
+    const md::Event& ev = *f.start_event;
+    const Position p = pos(base_ + ev.start, e);
     NodeList children = take_from(out_, f.first_child);
     auto standard = [&](NodeKind k) {
       StandardBlockNode b;
@@ -233,11 +231,11 @@ class Bridge {
       case FrameKind::Paragraph: node = standard(NodeKind::Paragraph); break;
       case FrameKind::Heading:
         node = standard(NodeKind::Heading);
-        node.as<StandardBlockNode>().depth = f.level;
+        node.as<StandardBlockNode>().depth = ev.level;
         break;
       case FrameKind::List:
         node = standard(NodeKind::List);
-        node.as<StandardBlockNode>().ordered = f.ordered;
+        node.as<StandardBlockNode>().ordered = ev.ordered;
         break;
       case FrameKind::Item:
         node = standard(NodeKind::ListItem);
@@ -258,44 +256,32 @@ class Bridge {
         break;
       case FrameKind::Link:
         node = Node(NodeKind::Link,
-                    LinkNode{std::move(f.url), std::move(f.title), std::move(children), p});
+                    LinkNode{std::string(ev.text), title_of(ev), std::move(children), p});
         break;
       case FrameKind::Image:
-        node = Node(NodeKind::Image, ImageNode{std::move(f.url), std::move(f.title),
-                                               std::nullopt, std::move(children), p});
+        node = Node(NodeKind::Image, ImageNode{std::string(ev.text), title_of(ev), std::nullopt,
+                                               std::move(children), p});
         break;
       case FrameKind::FootnoteDefinition:
         node = Node(NodeKind::FootnoteDefinition,
-                    FootnoteNode{std::move(f.label), std::move(children), p});
+                    FootnoteNode{std::string(ev.text), std::move(children), p});
         break;
-      case FrameKind::CodeBlock: {
+      case FrameKind::CodeBlock:
         --code_blocks_open_;
-        CodeBlockNode c;
-        c.value = std::move(f.text);
-        c.lang = std::move(f.lang);
-        if (f.meta) {
-          CodeMeta m = parse_code_meta(*f.meta);
-          c.meta = std::move(m.meta);
-          c.title = std::move(m.title);
-          c.highlight = std::move(m.highlight);
-          c.showLineNumbers = m.showLineNumbers;
-          c.diff = m.diff;
-          c.caption = std::move(m.caption);
-        }
-        c.position = p;
-        node = Node(NodeKind::CodeBlock, std::move(c));
+        node = code_block(ev, code_.substr(f.first_code), p);
         break;
-      }
     }
+    code_.resize(f.first_code);
     blocks_.pop_back();
     push_node(std::move(node));
   }
 
   void text(const md::Event& ev, size_t s0, size_t e) {
     if (in_code_block()) {
-      // With the code block opened, the deepest frame is the code block itself (nothing nests
-      // in it); past the nesting limit it may be an enclosing frame, which then keeps the code.
-      blocks_.back().text.append(ev.text);
+      // The code of the deepest frame: with the code block opened that is the code block itself
+      // (nothing nests in it); past the nesting limit it may be an enclosing frame, which then
+      // keeps the code.
+      code_.append(ev.text);
       return;
     }
     if (s0 == e) {
@@ -467,7 +453,9 @@ class Bridge {
   NodeList& out_;  // the segment's nodes from first_, then the content of the open block frames
   size_t first_;
   NodeList& inline_nodes_;
+  const md::Events* events_ = nullptr;
   std::vector<BlockFrame> blocks_;
+  std::string code_;  // the code of the open frames, each frame's above that of the ones below
   std::vector<InlineFrame> inlines_;
   size_t unopened_ = 0;
   size_t code_blocks_open_ = 0;

@@ -80,8 +80,9 @@ class TextParser {
 
   void flush() {
     if (pending_ < i_) {
-      nodes_.push_back(Node(NodeKind::Text, TextNode{std::string(text_.substr(pending_, i_ - pending_)),
-                                                    position(pending_, i_)}));
+      nodes_.emplace_back(NodeKind::Text,
+                          TextNode{std::string(text_.substr(pending_, i_ - pending_)),
+                                   position(pending_, i_)});
     }
   }
 
