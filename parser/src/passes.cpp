@@ -7,7 +7,6 @@
 
 #include "passes.h"
 
-#include <array>
 #include <iterator>
 #include <string>
 #include <utility>
@@ -65,22 +64,14 @@ NodeList& children_of(Node& n) { return *node_children(n); }
 // ("[@", or a bracket whose first "]" has an "@" before it and no "(" after it), a
 // cross-reference ("{@"), and, since the engine also splits inline math and variables at
 // "_", "*", brackets, "<" and escapes, "$" and "{$". One pass over the bytes.
-constexpr std::array<bool, 256> kRescanBytes = [] {
-  std::array<bool, 256> t{};
-  for (unsigned char c : {'$', '{', '[', '@', ']'}) t[c] = true;
-  return t;
-}();
-
 bool needs_rescan(std::string_view s) {
   // For the bracket pattern: remember whether an "@" has been seen since the oldest "[" that
   // still waits for its "]". Every "[" before the next "]" shares that "]", and the pattern
   // holds for the earliest such "[" exactly when an "@" stands anywhere between it and "]".
   bool open_bracket = false;
   bool at_since_open = false;
-  for (size_t i = 0; i < s.size(); ++i) {
-    const char c = s[i];
-    if (!kRescanBytes[static_cast<unsigned char>(c)]) continue;
-    switch (c) {
+  for (size_t i = 0; (i = find_any_byte<'$', '{', '[', '@', ']'>(s, i)) < s.size(); ++i) {
+    switch (s[i]) {
       case '$': return true;
       case '{':
         if (i + 1 < s.size() && (s[i + 1] == '@' || s[i + 1] == '$')) return true;

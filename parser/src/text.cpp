@@ -1,7 +1,5 @@
 #include "text.h"
 
-#include <array>
-
 #include "bytes.h"
 #include "messages.h"
 #include "tags.h"
@@ -11,12 +9,6 @@
 namespace zuv::parser {
 
 namespace {
-
-constexpr std::array<bool, 256> kSpecial = [] {
-  std::array<bool, 256> t{};
-  for (unsigned char c : {'$', '[', '\\', '{'}) t[c] = true;
-  return t;
-}();
 
 bool is_valid_cross_ref_target(std::string_view target) {
   if (target.empty() || !(is_ascii_alpha(target[0]) || target[0] == '_')) return false;
@@ -60,11 +52,7 @@ class TextParser {
 
   void run() {
     const size_t n = text_.size();
-    while (i_ < n) {
-      if (!kSpecial[static_cast<unsigned char>(text_[i_])]) {
-        ++i_;
-        continue;
-      }
+    while ((i_ = find_any_byte<'$', '[', '\\', '{'>(text_, i_)) < n) {
       switch (text_[i_]) {
         case '$': math(); break;
         case '[': citation(); break;
