@@ -47,7 +47,15 @@ class PointCursor {
  public:
   explicit PointCursor(const SourceMap& map) : map_(&map) {}
 
-  Point point(size_t offset) { return map_->point_near(offset, line_); }
+  Point point(size_t offset) {
+    // Most points lie on the line of the one before.
+    const std::vector<size_t>& starts = map_->line_starts();
+    if (line_ < starts.size() && starts[line_] <= offset &&
+        (line_ + 1 == starts.size() || offset < starts[line_ + 1])) {
+      return Point{line_ + 1, offset - starts[line_] + 1, offset};
+    }
+    return map_->point_near(offset, line_);
+  }
   Position position(size_t start, size_t end) {
     const Point s = point(start);
     return {s, point(end)};
