@@ -1,6 +1,7 @@
 #pragma once
 // Byte classes and forward searches shared by the readers of the document layer.
 
+#include <array>
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -36,6 +37,13 @@ inline size_t find_byte(std::string_view text, char c, size_t from) {
 // between markers is long, so it is passed over sixteen bytes at a time where the processor
 // allows.
 template <char... Set>
+inline constexpr std::array<bool, 256> kByteSet = [] {
+  std::array<bool, 256> t{};
+  ((t[static_cast<unsigned char>(Set)] = true), ...);
+  return t;
+}();
+
+template <char... Set>
 size_t find_any_byte(std::string_view text, size_t from) {
   const size_t n = text.size();
 #if defined(__SSE2__)
@@ -47,11 +55,8 @@ size_t find_any_byte(std::string_view text, size_t from) {
     if (mask != 0) return from + static_cast<size_t>(__builtin_ctz(mask));
   }
 #endif
-  for (; from < n; ++from) {
-    const char c = text[from];
-    if (((c == Set) || ...)) return from;
-  }
-  return n;
+  while (from < n && !kByteSet<Set...>[static_cast<unsigned char>(text[from])]) ++from;
+  return from;
 }
 
 // The index just after the line that holds `i`: after its line feed, or the end of the text.
