@@ -59,6 +59,7 @@ bool is_descended(NodeKind k) {
 }
 
 NodeList& children_of(Node& n) { return *node_children(n); }
+const Position& text_position(const Node& text) { return text.as<TextNode>().position; }
 
 // Whether a run's joined source may hold a construct that only a re-parse can see: a citation
 // ("[@", or a bracket whose first "]" has an "@" before it and no "(" after it), a
@@ -122,8 +123,8 @@ bool is_language_name(std::string_view s) {
 size_t run_end(const NodeList& nodes, size_t a, std::string_view input) {
   size_t b = a + 1;
   for (; b < nodes.size() && nodes[b].kind == NodeKind::Text; ++b) {
-    const size_t gap_start = nodes[b - 1].position().end.offset;
-    const size_t gap_end = nodes[b].position().start.offset;
+    const size_t gap_start = text_position(nodes[b - 1]).end.offset;
+    const size_t gap_end = text_position(nodes[b]).start.offset;
     if (gap_start < gap_end && gap_end <= input.size() &&
         !is_white_space_only(input.substr(gap_start, gap_end - gap_start))) {
       break;
@@ -144,8 +145,8 @@ void rescan_text_runs(NodeList& nodes, size_t from, PointCursor& points, std::st
       continue;
     }
     const size_t b = run_end(nodes, a, input);
-    const size_t start = nodes[a].position().start.offset;
-    const size_t end = nodes[b - 1].position().end.offset;
+    const size_t start = text_position(nodes[a]).start.offset;
+    const size_t end = text_position(nodes[b - 1]).end.offset;
     std::string_view source;
     if (start < end && end <= input.size()) source = input.substr(start, end - start);
     if (!source.empty() && needs_rescan(source)) {
