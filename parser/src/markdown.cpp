@@ -124,7 +124,7 @@ class Bridge {
   // frame, else the segment's top level.
   NodeList& target() { return inlines_.empty() ? out_ : inline_nodes_; }
 
-  void push_node(Node node) { target().push_back(std::move(node)); }
+  void push_node(Node&& node) { target().push_back(std::move(node)); }
 
   void push_nodes(NodeList& nodes) {
     NodeList& to = target();
@@ -217,63 +217,64 @@ class Bridge {
     }
     if (blocks_.empty()) return;
     const BlockFrame& f = blocks_.back();
-    const md::Event& ev = *f.start_event;
-    const Position p = pos(base_ + ev.start, e);
-    NodeList children = take_from(out_, f.first_child);
-    auto standard = [&](NodeKind k) {
-      StandardBlockNode b;
-      b.children = std::move(children);
-      b.position = p;
-      return Node(k, std::move(b));
-    };
-    Node node;
-    switch (f.kind) {
-      case FrameKind::Paragraph: node = standard(NodeKind::Paragraph); break;
-      case FrameKind::Heading:
-        node = standard(NodeKind::Heading);
-        node.as<StandardBlockNode>().depth = ev.level;
-        break;
-      case FrameKind::List:
-        node = standard(NodeKind::List);
-        node.as<StandardBlockNode>().ordered = ev.ordered;
-        break;
-      case FrameKind::Item:
-        node = standard(NodeKind::ListItem);
-        node.as<StandardBlockNode>().checked = f.checked;
-        break;
-      case FrameKind::BlockQuote: node = standard(NodeKind::Blockquote); break;
-      case FrameKind::Table: node = standard(NodeKind::Table); break;
-      case FrameKind::TableRow: node = standard(NodeKind::TableRow); break;
-      case FrameKind::TableCell: node = standard(NodeKind::TableCell); break;
-      case FrameKind::Emphasis: node = standard(NodeKind::Emphasis); break;
-      case FrameKind::Strong: node = standard(NodeKind::Strong); break;
-      case FrameKind::Strikethrough: node = standard(NodeKind::Strikethrough); break;
-      case FrameKind::HtmlBlock: node = standard(NodeKind::Html); break;
-      case FrameKind::DefinitionList: node = standard(NodeKind::DefinitionList); break;
-      case FrameKind::DefinitionListTitle: node = standard(NodeKind::DefinitionTerm); break;
-      case FrameKind::DefinitionListDefinition:
-        node = standard(NodeKind::DefinitionDescription);
-        break;
-      case FrameKind::Link:
-        node = Node(NodeKind::Link,
-                    LinkNode{std::string(ev.text), title_of(ev), std::move(children), p});
-        break;
-      case FrameKind::Image:
-        node = Node(NodeKind::Image, ImageNode{std::string(ev.text), title_of(ev), std::nullopt,
-                                               std::move(children), p});
-        break;
-      case FrameKind::FootnoteDefinition:
-        node = Node(NodeKind::FootnoteDefinition,
-                    FootnoteNode{std::string(ev.text), std::move(children), p});
-        break;
-      case FrameKind::CodeBlock:
-        --code_blocks_open_;
-        node = code_block(ev, code_.substr(f.first_code), p);
-        break;
-    }
+    Node node = node_of(f, take_from(out_, f.first_child), pos(base_ + f.start_event->start, e));
     code_.resize(f.first_code);
     blocks_.pop_back();
     push_node(std::move(node));
+  }
+
+  // The node of a frame that ends now, at the position `p`.
+  Node node_of(const BlockFrame& f, NodeList children, const Position& p) {
+    const md::Event& ev = *f.start_event;
+    auto standard = [&] {
+      StandardBlockNode b;
+      b.children = std::move(children);
+      b.position = p;
+      return b;
+    };
+    switch (f.kind) {
+      case FrameKind::Paragraph: return Node(NodeKind::Paragraph, standard());
+      case FrameKind::Heading: {
+        StandardBlockNode b = standard();
+        b.depth = ev.level;
+        return Node(NodeKind::Heading, std::move(b));
+      }
+      case FrameKind::List: {
+        StandardBlockNode b = standard();
+        b.ordered = ev.ordered;
+        return Node(NodeKind::List, std::move(b));
+      }
+      case FrameKind::Item: {
+        StandardBlockNode b = standard();
+        b.checked = f.checked;
+        return Node(NodeKind::ListItem, std::move(b));
+      }
+      case FrameKind::BlockQuote: return Node(NodeKind::Blockquote, standard());
+      case FrameKind::Table: return Node(NodeKind::Table, standard());
+      case FrameKind::TableRow: return Node(NodeKind::TableRow, standard());
+      case FrameKind::TableCell: return Node(NodeKind::TableCell, standard());
+      case FrameKind::Emphasis: return Node(NodeKind::Emphasis, standard());
+      case FrameKind::Strong: return Node(NodeKind::Strong, standard());
+      case FrameKind::Strikethrough: return Node(NodeKind::Strikethrough, standard());
+      case FrameKind::HtmlBlock: return Node(NodeKind::Html, standard());
+      case FrameKind::DefinitionList: return Node(NodeKind::DefinitionList, standard());
+      case FrameKind::DefinitionListTitle: return Node(NodeKind::DefinitionTerm, standard());
+      case FrameKind::DefinitionListDefinition:
+        return Node(NodeKind::DefinitionDescription, standard());
+      case FrameKind::Link:
+        return Node(NodeKind::Link,
+                    LinkNode{std::string(ev.text), title_of(ev), std::move(children), p});
+      case FrameKind::Image:
+        return Node(NodeKind::Image, ImageNode{std::string(ev.text), title_of(ev), std::nullopt,
+                                               std::move(children), p});
+      case FrameKind::FootnoteDefinition:
+        return Node(NodeKind::FootnoteDefinition,
+                    FootnoteNode{std::string(ev.text), std::move(children), p});
+      case FrameKind::CodeBlock:
+        --code_blocks_open_;
+        return code_block(ev, code_.substr(f.first_code), p);
+    }
+    return Node();
   }
 
   void text(const md::Event& ev, size_t s0, size_t e) {
