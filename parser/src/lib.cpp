@@ -43,7 +43,7 @@ class Pipeline {
         case Segment::Kind::Markdown: {
           const auto& m = std::get<Segment::Markdown>(seg.value);
           parse_markdown(input_.substr(m.start, m.end - m.start), m.start, map_, input_, budget_,
-                         depth, markdown_, out);
+                         depth, events_, out);
           break;
         }
         case Segment::Kind::Component: {
@@ -100,7 +100,7 @@ class Pipeline {
   std::string_view input_;
   SourceMap map_;
   ErrorTextBudget budget_;
-  MarkdownBuffers markdown_;
+  markdown::Events events_;
 };
 
 }  // namespace

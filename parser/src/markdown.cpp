@@ -2,11 +2,10 @@
 //
 // Block and inline containers come from matching Start/End events and live on `blocks_` until
 // they end; components opened by inline HTML live on `inlines_` and, while open, receive every
-// finished node. The content of the open frames waits on two stacks of nodes, one for the block
-// frames (above the segment's nodes in the output list) and one for the inline components: a
-// frame's content is always the top of its stack, and becomes a list of its own, sized once,
-// when the frame ends. Text goes through the inline-text parser from the source bytes (so
-// entity references and escapes stay as written). When the stream ends, components left open
+// finished node. A block frame gathers its content in a list of its own, given room when the
+// frame opens for about as many nodes as its Start event counts events inside, so that nodes are
+// mostly built where they stay. Text goes through the inline-text parser from the source bytes
+// (so entity references and escapes stay as written). When the stream ends, components left open
 // become errors followed by their content, and two passes (the citation re-scan and the
 // inline-code language pass) finish the segment.
 
@@ -45,8 +44,8 @@ struct BlockFrame {
   const md::Event* start_event = nullptr;
   FrameKind kind = FrameKind::Paragraph;
   std::optional<bool> checked;
-  size_t first_child = 0;  // where its content begins on the block stack
-  size_t first_code = 0;   // where its code begins in the code buffer
+  NodeList children;      // sized for its content before it arrives
+  size_t first_code = 0;  // where its code begins in the code buffer
 };
 
 struct InlineFrame {
@@ -54,7 +53,7 @@ struct InlineFrame {
   std::vector<AttributeNode> attributes;
   size_t start = 0;
   size_t end = 0;
-  size_t first_child = 0;  // where its content begins on the inline stack
+  NodeList children;
 };
 
 FrameKind frame_kind_of(md::Tag tag) {
@@ -91,20 +90,12 @@ bool is_upper(char c) { return c >= 'A' && c <= 'Z'; }
 
 bool all_unicode_white_space(std::string_view s) { return trim_unicode_white_space(s).empty(); }
 
-// Moves nodes[first..] into a list of their own.
-NodeList take_from(NodeList& nodes, size_t first) {
-  const auto at = nodes.begin() + static_cast<std::ptrdiff_t>(first);
-  NodeList taken(std::make_move_iterator(at), std::make_move_iterator(nodes.end()));
-  nodes.erase(at, nodes.end());
-  return taken;
-}
-
 class Bridge {
  public:
   Bridge(std::string_view text, size_t base, const SourceMap& map, std::string_view input,
-         ErrorTextBudget& budget, size_t depth, NodeList& inline_nodes, NodeList& out)
+         ErrorTextBudget& budget, size_t depth, NodeList& out)
       : text_(text), base_(base), map_(map), points_(map), input_(input), budget_(budget),
-        depth_(depth), out_(out), first_(out.size()), inline_nodes_(inline_nodes) {}
+        depth_(depth), out_(out), first_(out.size()) {}
 
   void run(md::Events& events) {
     md::parse_events(text_, events);
@@ -122,7 +113,11 @@ class Bridge {
 
   // Where a finished node goes: the deepest open inline component, else the deepest open block
   // frame, else the segment's top level.
-  NodeList& target() { return inlines_.empty() ? out_ : inline_nodes_; }
+  NodeList& target() {
+    if (!inlines_.empty()) return inlines_.back().children;
+    if (!blocks_.empty()) return blocks_.back().children;
+    return out_;
+  }
 
   void push_node(Node&& node) { target().push_back(std::move(node)); }
 
@@ -178,8 +173,10 @@ class Bridge {
       ++unopened_;
       return;
     }
-    blocks_.push_back(
-        BlockFrame{&ev, frame_kind_of(ev.tag), std::nullopt, out_.size(), code_.size()});
+    BlockFrame& f = blocks_.emplace_back(
+        BlockFrame{&ev, frame_kind_of(ev.tag), std::nullopt, {}, code_.size()});
+    // Most events give one node; text may give more, so the room is made a little larger.
+    f.children.reserve(ev.content + ev.content / 2 + 1);
     if (ev.tag == md::Tag::CodeBlock) ++code_blocks_open_;
   }
 
@@ -216,8 +213,8 @@ class Bridge {
       return;
     }
     if (blocks_.empty()) return;
-    const BlockFrame& f = blocks_.back();
-    Node node = node_of(f, take_from(out_, f.first_child), pos(base_ + f.start_event->start, e));
+    BlockFrame& f = blocks_.back();
+    Node node = node_of(f, std::move(f.children), pos(base_ + f.start_event->start, e));
     code_.resize(f.first_code);
     blocks_.pop_back();
     push_node(std::move(node));
@@ -359,7 +356,7 @@ class Bridge {
                                                  pos(s0 + p, s0 + tag->end_in_text)}));
           } else {
             inlines_.push_back(InlineFrame{std::move(tag->name), std::move(tag->attributes),
-                                           s0 + p, s0 + tag->end_in_text, inline_nodes_.size()});
+                                           s0 + p, s0 + tag->end_in_text, {}});
           }
           i = tag->end_in_text;
           continue;
@@ -390,7 +387,8 @@ class Bridge {
     }
     if (!blocks_.empty() && blocks_.back().kind == FrameKind::HtmlBlock) {
       // Into the HTML block itself, even inside an open inline component.
-      out_.push_back(Node(NodeKind::Text, TextNode{std::string(html), pos(s0, e)}));
+      blocks_.back().children.push_back(
+          Node(NodeKind::Text, TextNode{std::string(html), pos(s0, e)}));
       return;
     }
     StandardBlockNode h;
@@ -407,7 +405,7 @@ class Bridge {
     }
     InlineFrame f = std::move(inlines_.back());
     inlines_.pop_back();
-    NodeList children = take_from(inline_nodes_, f.first_child);
+    NodeList children = std::move(f.children);
     if (f.name == name) {
       ComponentNode c;
       c.name = std::move(f.name);
@@ -428,8 +426,6 @@ class Bridge {
   }
 
   void close_unclosed_frames() {
-    // Block frames left open (the engine closes all it opens) take their content with them.
-    if (!blocks_.empty()) take_from(out_, blocks_.front().first_child);
     while (!inlines_.empty()) {
       InlineFrame f = std::move(inlines_.back());
       inlines_.pop_back();
@@ -437,9 +433,8 @@ class Bridge {
       const size_t len = raw.size();
       out_.push_back(Node(NodeKind::Error, ErrorNode{"Unclosed tag " + raw, std::move(raw),
                                                      pos(f.start, f.start + len)}));
-      NodeList children = take_from(inline_nodes_, f.first_child);
-      out_.insert(out_.end(), std::make_move_iterator(children.begin()),
-                  std::make_move_iterator(children.end()));
+      out_.insert(out_.end(), std::make_move_iterator(f.children.begin()),
+                  std::make_move_iterator(f.children.end()));
     }
   }
 
@@ -451,9 +446,8 @@ class Bridge {
   ErrorTextBudget& budget_;
   size_t depth_;
 
-  NodeList& out_;  // the segment's nodes from first_, then the content of the open block frames
+  NodeList& out_;  // the segment's nodes from first_
   size_t first_;
-  NodeList& inline_nodes_;
   const md::Events* events_ = nullptr;
   std::vector<BlockFrame> blocks_;
   std::string code_;  // the code of the open frames, each frame's above that of the ones below
@@ -466,10 +460,9 @@ class Bridge {
 
 void parse_markdown(std::string_view text, size_t base, const SourceMap& source_map,
                     std::string_view input, ErrorTextBudget& budget, size_t depth,
-                    MarkdownBuffers& buffers, NodeList& out) {
+                    markdown::Events& events, NodeList& out) {
   if (all_unicode_white_space(text)) return;
-  Bridge(text, base, source_map, input, budget, depth, buffers.inline_nodes, out)
-      .run(buffers.events);
+  Bridge(text, base, source_map, input, budget, depth, out).run(events);
 }
 
 }  // namespace zuv::parser
