@@ -150,7 +150,10 @@ void rescan_text_runs(NodeList& nodes, size_t from, PointCursor& points, std::st
     std::string_view source;
     if (start < end && end <= input.size()) source = input.substr(start, end - start);
     if (!source.empty() && needs_rescan(source)) {
-      if (cut == npos) cut = a;
+      if (cut == npos) {
+        cut = a;
+        rebuilt.reserve(nodes.size() - a);
+      }
       parse_text(source, start, points, rebuilt);
     } else if (cut != npos) {
       for (size_t i = a; i < b; ++i) rebuilt.push_back(std::move(nodes[i]));
