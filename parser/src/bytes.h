@@ -47,12 +47,23 @@ template <char... Set>
 size_t find_any_byte(std::string_view text, size_t from) {
   const size_t n = text.size();
 #if defined(__SSE2__)
-  for (; from + 16 <= n; from += 16) {
-    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
-    __m128i hit = _mm_setzero_si128();
-    ((hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, _mm_set1_epi8(Set)))), ...);
-    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
-    if (mask != 0) return from + static_cast<size_t>(__builtin_ctz(mask));
+  if (n >= 16) {
+    // One bit per byte of text[at, at + 16) that is in the set.
+    auto matches = [&](size_t at) {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+      __m128i hit = _mm_setzero_si128();
+      ((hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, _mm_set1_epi8(Set)))), ...);
+      return static_cast<unsigned>(_mm_movemask_epi8(hit));
+    };
+    for (; from + 16 <= n; from += 16) {
+      if (const unsigned mask = matches(from); mask != 0) {
+        return from + static_cast<size_t>(__builtin_ctz(mask));
+      }
+    }
+    if (from == n) return n;
+    // The last sixteen bytes, of which those before `from` are already known to miss.
+    const unsigned mask = matches(n - 16) >> (from - (n - 16));
+    return mask != 0 ? from + static_cast<size_t>(__builtin_ctz(mask)) : n;
   }
 #endif
   while (from < n && !kByteSet<Set...>[static_cast<unsigned char>(text[from])]) ++from;
