@@ -10,6 +10,11 @@ namespace zuv::parser {
 
 namespace {
 
+// The bytes at which an inline construct or an escape may begin.
+size_t find_marker(std::string_view text, size_t from) {
+  return find_any_byte<'$', '[', '\\', '{'>(text, from);
+}
+
 bool is_valid_cross_ref_target(std::string_view target) {
   if (target.empty() || !(is_ascii_alpha(target[0]) || target[0] == '_')) return false;
   for (char c : target.substr(1)) {
@@ -50,9 +55,10 @@ class TextParser {
       : text_(text), base_(base), points_(points), nodes_(out), dollar_(text, '$'),
         bracket_(text, ']'), line_feed_(text, '\n'), at_sign_(text, '@'), brace_(text, '}') {}
 
-  void run() {
+  // `first` is the first marker byte of the text.
+  void run(size_t first) {
     const size_t n = text_.size();
-    while ((i_ = find_any_byte<'$', '[', '\\', '{'>(text_, i_)) < n) {
+    for (i_ = first; i_ < n; i_ = find_marker(text_, i_)) {
       switch (text_[i_]) {
         case '$': math(); break;
         case '[': citation(); break;
@@ -179,7 +185,16 @@ class TextParser {
 }  // namespace
 
 void parse_text(std::string_view text, size_t base, PointCursor& points, NodeList& out) {
-  TextParser(text, base, points, out).run();
+  const size_t first = find_marker(text, 0);
+  if (first == text.size()) {
+    // Most texts hold no marker at all: one text node, and no parser to set up.
+    if (!text.empty()) {
+      out.emplace_back(NodeKind::Text,
+                       TextNode{std::string(text), points.position(base, base + text.size())});
+    }
+    return;
+  }
+  TextParser(text, base, points, out).run(first);
 }
 
 NodeList parse_text(std::string_view text, size_t base, const SourceMap& source_map) {
