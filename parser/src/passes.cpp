@@ -133,34 +133,34 @@ size_t run_end(const NodeList& nodes, size_t a, std::string_view input) {
   return b;
 }
 
-// The re-scan of one list. Most runs stay as they are, so the list is only rebuilt from the first
-// run that is parsed again.
-void rescan_text_runs(NodeList& nodes, size_t from, PointCursor& points, std::string_view input) {
+// The source of the text run nodes[a, b) when it has to be parsed again, else empty.
+std::string_view rescan_source(const NodeList& nodes, size_t a, size_t b, std::string_view input) {
+  const size_t start = text_position(nodes[a]).start.offset;
+  const size_t end = text_position(nodes[b - 1]).end.offset;
+  if (start >= end || end > input.size()) return {};
+  const std::string_view source = input.substr(start, end - start);
+  return needs_rescan(source) ? source : std::string_view();
+}
+
+// The re-scan of one list whose first run to parse again begins at `cut`: the list is rebuilt
+// from there.
+void rescan_text_runs(NodeList& nodes, size_t cut, PointCursor& points, std::string_view input) {
   NodeList rebuilt;  // what replaces nodes[cut..]
-  size_t cut = npos;
-  for (size_t a = from; a < nodes.size();) {
+  rebuilt.reserve(nodes.size() - cut);
+  for (size_t a = cut; a < nodes.size();) {
     if (nodes[a].kind != NodeKind::Text) {
-      if (cut != npos) rebuilt.push_back(std::move(nodes[a]));
+      rebuilt.push_back(std::move(nodes[a]));
       ++a;
       continue;
     }
     const size_t b = run_end(nodes, a, input);
-    const size_t start = text_position(nodes[a]).start.offset;
-    const size_t end = text_position(nodes[b - 1]).end.offset;
-    std::string_view source;
-    if (start < end && end <= input.size()) source = input.substr(start, end - start);
-    if (!source.empty() && needs_rescan(source)) {
-      if (cut == npos) {
-        cut = a;
-        rebuilt.reserve(nodes.size() - a);
-      }
-      parse_text(source, start, points, rebuilt);
-    } else if (cut != npos) {
+    if (const std::string_view source = rescan_source(nodes, a, b, input); !source.empty()) {
+      parse_text(source, text_position(nodes[a]).start.offset, points, rebuilt);
+    } else {
       for (size_t i = a; i < b; ++i) rebuilt.push_back(std::move(nodes[i]));
     }
     a = b;
   }
-  if (cut == npos) return;
   nodes.erase(nodes.begin() + static_cast<std::ptrdiff_t>(cut), nodes.end());
   nodes.insert(nodes.end(), std::make_move_iterator(rebuilt.begin()),
                std::make_move_iterator(rebuilt.end()));
@@ -200,13 +200,29 @@ void attach_inline_code_lang(NodeList& nodes, size_t from) {
 
 void finish_markdown_nodes(NodeList& nodes, size_t from, PointCursor& points,
                            std::string_view input) {
-  // Each pass reads only the nodes of one list, so every list may be finished on its own,
-  // the deeper ones first.
-  for (size_t i = from; i < nodes.size(); ++i) {
-    if (is_descended(nodes[i].kind)) finish_markdown_nodes(children_of(nodes[i]), 0, points, input);
+  // Each pass reads only the nodes of one list, so every list may be finished on its own, the
+  // deeper ones first. One walk over the list finishes the lists below, and finds the first run
+  // to parse again and whether a code span is followed by text; most lists need nothing more.
+  size_t first_rescan = npos;
+  bool code_before_text = false;
+  for (size_t a = from; a < nodes.size();) {
+    Node& n = nodes[a];
+    if (n.kind == NodeKind::Text) {
+      const size_t b = run_end(nodes, a, input);
+      if (first_rescan == npos && !rescan_source(nodes, a, b, input).empty()) first_rescan = a;
+      a = b;
+      continue;
+    }
+    if (is_descended(n.kind)) {
+      finish_markdown_nodes(children_of(n), 0, points, input);
+    } else if (n.kind == NodeKind::CodeInline && a + 1 < nodes.size() &&
+               nodes[a + 1].kind == NodeKind::Text) {
+      code_before_text = true;
+    }
+    ++a;
   }
-  rescan_text_runs(nodes, from, points, input);
-  attach_inline_code_lang(nodes, from);
+  if (first_rescan != npos) rescan_text_runs(nodes, first_rescan, points, input);
+  if (first_rescan != npos || code_before_text) attach_inline_code_lang(nodes, from);
 }
 
 }  // namespace zuv::parser
