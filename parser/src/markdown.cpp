@@ -405,13 +405,12 @@ class Bridge {
     }
     InlineFrame f = std::move(inlines_.back());
     inlines_.pop_back();
-    NodeList children = std::move(f.children);
     if (f.name == name) {
       ComponentNode c;
       c.name = std::move(f.name);
       c.isInline = false;
       c.attributes = std::move(f.attributes);
-      c.children = std::move(children);
+      c.children = std::move(f.children);
       if (f.end <= s0 && s0 <= input_.size()) c.rawContent = std::string(input_.substr(f.end, s0 - f.end));
       c.position = pos(f.start, e);
       push_node(Node(NodeKind::Component, std::move(c)));
@@ -422,7 +421,7 @@ class Bridge {
                              std::string(html), pos(s0, e)}));
     // The content of the frame that was closed by the wrong tag is kept, after the error, as
     // for a frame left open at the end of the segment.
-    push_nodes(children);
+    push_nodes(f.children);
   }
 
   void close_unclosed_frames() {
