@@ -7,6 +7,7 @@
 
 #include "passes.h"
 
+#include <array>
 #include <iterator>
 #include <string>
 #include <utility>
@@ -71,7 +72,11 @@ bool needs_rescan(std::string_view s) {
   // holds for the earliest such "[" exactly when an "@" stands anywhere between it and "]".
   bool open_bracket = false;
   bool at_since_open = false;
-  for (size_t i = 0; (i = find_any_byte<'$', '{', '[', '@', ']'>(s, i)) < s.size(); ++i) {
+  // Most runs hold none of these bytes; past the first, they may stand close together (hostile
+  // text can be nothing else), so the bytes are looked at one by one.
+  constexpr const std::array<bool, 256>& kMarks = kByteSet<'$', '{', '[', '@', ']'>;
+  for (size_t i = find_any_byte<'$', '{', '[', '@', ']'>(s, 0); i < s.size(); ++i) {
+    if (!kMarks[static_cast<unsigned char>(s[i])]) continue;
     switch (s[i]) {
       case '$': return true;
       case '{':

@@ -11,6 +11,8 @@ namespace zuv::parser {
 namespace {
 
 // The bytes at which an inline construct or an escape may begin.
+constexpr const std::array<bool, 256>& kMarkers = kByteSet<'$', '[', '\\', '{'>;
+
 size_t find_marker(std::string_view text, size_t from) {
   return find_any_byte<'$', '[', '\\', '{'>(text, from);
 }
@@ -58,7 +60,13 @@ class TextParser {
   // `first` is the first marker byte of the text.
   void run(size_t first) {
     const size_t n = text_.size();
-    for (i_ = first; i_ < n; i_ = find_marker(text_, i_)) {
+    // Past the first marker, markers may stand close together (hostile text can be nothing
+    // else), so the bytes are looked at one by one.
+    for (i_ = first; i_ < n;) {
+      if (!kMarkers[static_cast<unsigned char>(text_[i_])]) {
+        ++i_;
+        continue;
+      }
       switch (text_[i_]) {
         case '$': math(); break;
         case '[': citation(); break;
