@@ -175,9 +175,12 @@ class Bridge {
     }
     BlockFrame& f = blocks_.emplace_back(
         BlockFrame{&ev, frame_kind_of(ev.tag), std::nullopt, {}, code_.size()});
-    // Most events give one node; text may give more, so the room is made a little larger.
-    f.children.reserve(ev.content + ev.content / 2 + 1);
-    if (ev.tag == md::Tag::CodeBlock) ++code_blocks_open_;
+    if (ev.tag == md::Tag::CodeBlock) {
+      ++code_blocks_open_;  // its content is code, kept apart
+    } else if (ev.content > 0) {
+      // Most events give one node; text may give more, so the room is made a little larger.
+      f.children.reserve(ev.content + ev.content / 2 + 1);
+    }
   }
 
   std::optional<std::string> title_of(const md::Event& ev) const {
