@@ -227,28 +227,22 @@ class Bridge {
   Node node_of(const BlockFrame& f, NodeList children, const Position& p) {
     const md::Event& ev = *f.start_event;
     auto standard = [&] {
-      StandardBlockNode b;
-      b.children = std::move(children);
-      b.position = p;
-      return b;
+      return StandardBlockNode{.children = std::move(children), .position = p};
     };
     switch (f.kind) {
       case FrameKind::Paragraph: return Node(NodeKind::Paragraph, standard());
-      case FrameKind::Heading: {
-        StandardBlockNode b = standard();
-        b.depth = ev.level;
-        return Node(NodeKind::Heading, std::move(b));
-      }
-      case FrameKind::List: {
-        StandardBlockNode b = standard();
-        b.ordered = ev.ordered;
-        return Node(NodeKind::List, std::move(b));
-      }
-      case FrameKind::Item: {
-        StandardBlockNode b = standard();
-        b.checked = f.checked;
-        return Node(NodeKind::ListItem, std::move(b));
-      }
+      case FrameKind::Heading:
+        return Node(NodeKind::Heading, StandardBlockNode{.depth = ev.level,
+                                                         .children = std::move(children),
+                                                         .position = p});
+      case FrameKind::List:
+        return Node(NodeKind::List, StandardBlockNode{.ordered = ev.ordered,
+                                                      .children = std::move(children),
+                                                      .position = p});
+      case FrameKind::Item:
+        return Node(NodeKind::ListItem, StandardBlockNode{.checked = f.checked,
+                                                          .children = std::move(children),
+                                                          .position = p});
       case FrameKind::BlockQuote: return Node(NodeKind::Blockquote, standard());
       case FrameKind::Table: return Node(NodeKind::Table, standard());
       case FrameKind::TableRow: return Node(NodeKind::TableRow, standard());
