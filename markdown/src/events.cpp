@@ -104,6 +104,7 @@ class Emitter {
       if (cur == 0) {
         NodeIndex ix = tree_.pop();
         if (ix == 0) break;
+        open_.pop_back();
         const Item& item = tree_[ix].item;
         Event& ev = push(EventKind::End, item);
         ev.tag = tag_of(item.kind);
@@ -112,6 +113,7 @@ class Emitter {
       }
       if (is_maybe_inline(tree_[cur].item.kind)) inlines.handle_inline();
       if (emit(tree_[cur].item)) {
+        open_.push_back(out_.size() - 1);
         tree_.push();
       } else {
         tree_.next_sibling(cur);
@@ -121,6 +123,7 @@ class Emitter {
 
  private:
   Event& push(EventKind kind, const Item& item) {
+    if (kind != EventKind::End && !open_.empty()) ++out_[open_.back()].content;
     Event& ev = out_.emplace_back();
     ev.kind = kind;
     ev.start = item.start;
@@ -224,6 +227,7 @@ class Emitter {
   ParseState& st_;
   Events& all_;
   std::vector<Event>& out_;
+  std::vector<std::size_t> open_;  // the Start events of the open containers
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "entities.h"
+#include "plain_text.h"
 #include "unicode.h"
 
 namespace zuv::markdown {
@@ -488,7 +489,9 @@ std::optional<std::pair<std::size_t, std::string_view>> scan_link_dest(std::stri
 
 bool unescape(std::string_view in, bool in_table, std::string& out) {
   std::size_t mark = 0;
-  std::size_t i = 0;
+  // Escapes, entities and carriage returns are all special bytes; what comes before the first
+  // special byte stays as it is.
+  std::size_t i = skip_plain_text(in, 0);
   bool changed = false;
   auto flush = [&](std::size_t upto) {
     if (!changed) {

@@ -1,6 +1,6 @@
 // Conformance with the reference event streams: one test per example of the data files in the
 // folder given on the command line. Each compares every event (kind, tag, range, text and the
-// fields of Start) with the reference, in order.
+// fields of Start) with the reference, in order, and checks the properties every stream has.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "event_json.h"
+#include "invariants.h"
 #include "json.h"
 #include "zuv/markdown.h"
 
@@ -33,6 +34,7 @@ class ConformanceTest : public ::testing::Test {
     std::string markdown_json;
     append_json_string(markdown_json, example_.markdown);
     Events events = parse_events(example_.markdown);
+    EXPECT_EQ(testing::check_invariants(example_.markdown, events), "") << markdown_json;
     const std::vector<Json>& expected = example_.events;
     const std::size_t n = std::max(expected.size(), events.events.size());
     for (std::size_t i = 0; i < n; ++i) {

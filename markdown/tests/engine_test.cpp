@@ -111,6 +111,15 @@ TEST(Engine, StartFields) {
   const Event* footnote = first_of(events, EventKind::Start, Tag::FootnoteDefinition);
   ASSERT_TRUE(footnote);
   EXPECT_EQ(footnote->text, "n");
+  // Content counts the events directly inside, not those further down or the End.
+  EXPECT_EQ(list->content, 1u);     // the item
+  EXPECT_EQ(table->content, 1u);    // the head
+  EXPECT_EQ(heading->content, 1u);  // its text
+  EXPECT_EQ(code->content, 0u);     // no code lines
+  Events para = parse_events("a *b* `c`\nd\n");
+  const Event* p = first_of(para, EventKind::Start);
+  ASSERT_TRUE(p);
+  EXPECT_EQ(p->content, 6u);  // a, emphasis, space, code, break, d
 }
 
 TEST(Engine, NamesMatchTheSerialisedForm) {

@@ -6,6 +6,7 @@ namespace zuv::markdown::testing {
 
 std::string check_invariants(std::string_view input, const Events& events) {
   std::vector<const Event*> open;
+  std::vector<std::uint32_t> inside;  // events seen directly inside each open container
   std::size_t index = 0;
   auto fail = [&](const char* what) {
     return "event " + std::to_string(index) + ": " + what;
@@ -17,9 +18,12 @@ std::string check_invariants(std::string_view input, const Events& events) {
       const Event& start = *open.back();
       if (start.tag != ev.tag) return fail("End tag differs from its Start");
       if (start.start != ev.start || start.end != ev.end) return fail("End range differs from its Start");
+      if (start.content != inside.back()) return fail("Start content count is wrong");
       open.pop_back();
+      inside.pop_back();
     } else {
       if (!open.empty()) {
+        ++inside.back();
         // A task marker leads the paragraph of a loose item (or the title that paragraph
         // became) from before it: it lies in the item.
         const Event* outer = open.back();
@@ -48,6 +52,7 @@ std::string check_invariants(std::string_view input, const Events& events) {
           return fail("link fields");
         }
         open.push_back(&ev);
+        inside.push_back(0);
       }
     }
     ++index;

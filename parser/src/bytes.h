@@ -1,10 +1,15 @@
 #pragma once
 // Byte classes and forward searches shared by the readers of the document layer.
 
+#include <array>
 #include <cstddef>
 #include <cstring>
 #include <string>
 #include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace zuv::parser {
 
@@ -26,6 +31,43 @@ inline size_t find_byte(std::string_view text, char c, size_t from) {
   if (from >= text.size()) return npos;
   const void* hit = std::memchr(text.data() + from, c, text.size() - from);
   return hit == nullptr ? npos : static_cast<size_t>(static_cast<const char*>(hit) - text.data());
+}
+
+// Index of the first byte at or after `from` that is one of `Set`, or text.size(). Plain text
+// between markers is long, so it is passed over sixteen bytes at a time where the processor
+// allows.
+template <char... Set>
+inline constexpr std::array<bool, 256> kByteSet = [] {
+  std::array<bool, 256> t{};
+  ((t[static_cast<unsigned char>(Set)] = true), ...);
+  return t;
+}();
+
+template <char... Set>
+size_t find_any_byte(std::string_view text, size_t from) {
+  const size_t n = text.size();
+#if defined(__SSE2__)
+  if (n >= 16) {
+    // One bit per byte of text[at, at + 16) that is in the set.
+    auto matches = [&](size_t at) {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+      __m128i hit = _mm_setzero_si128();
+      ((hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, _mm_set1_epi8(Set)))), ...);
+      return static_cast<unsigned>(_mm_movemask_epi8(hit));
+    };
+    for (; from + 16 <= n; from += 16) {
+      if (const unsigned mask = matches(from); mask != 0) {
+        return from + static_cast<size_t>(__builtin_ctz(mask));
+      }
+    }
+    if (from == n) return n;
+    // The last sixteen bytes, of which those before `from` are already known to miss.
+    const unsigned mask = matches(n - 16) >> (from - (n - 16));
+    return mask != 0 ? from + static_cast<size_t>(__builtin_ctz(mask)) : n;
+  }
+#endif
+  while (from < n && !kByteSet<Set...>[static_cast<unsigned char>(text[from])]) ++from;
+  return from;
 }
 
 // The index just after the line that holds `i`: after its line feed, or the end of the text.

@@ -42,10 +42,8 @@ class Pipeline {
       switch (seg.kind()) {
         case Segment::Kind::Markdown: {
           const auto& m = std::get<Segment::Markdown>(seg.value);
-          for (Node& n : parse_markdown(input_.substr(m.start, m.end - m.start), m.start, map_,
-                                        input_, budget_, depth, events_)) {
-            out.push_back(std::move(n));
-          }
+          parse_markdown(input_.substr(m.start, m.end - m.start), m.start, map_, input_, budget_,
+                         depth, events_, out);
           break;
         }
         case Segment::Kind::Component: {

@@ -1,14 +1,17 @@
 // The Markdown bridge: turns the CommonMark engine's events for one segment into document nodes.
 //
-// Block and inline containers come from matching Start/End events and live on `block_stack`
-// until they end; components opened by inline HTML live on `inline_stack` and, while open,
-// receive every finished node. Text goes through the inline-text parser from the source bytes
-// (so entity references and escapes stay as written). When the stream ends, components left
-// open become errors followed by their content, and two passes (the citation re-scan and the
+// Block and inline containers come from matching Start/End events and live on `blocks_` until
+// they end; components opened by inline HTML live on `inlines_` and, while open, receive every
+// finished node. A block frame gathers its content in a list of its own, given room when the
+// frame opens for about as many nodes as its Start event counts events inside, so that nodes are
+// mostly built where they stay. Text goes through the inline-text parser from the source bytes
+// (so entity references and escapes stay as written). When the stream ends, components left open
+// become errors followed by their content, and two passes (the citation re-scan and the
 // inline-code language pass) finish the segment.
 
 #include "markdown.h"
 
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,19 +38,14 @@ enum class FrameKind : uint8_t {
   DefinitionListTitle, DefinitionListDefinition
 };
 
+// An open container. Its Start event holds what the node takes besides its content (level,
+// destination, title, label, info string); the events and their texts outlive the segment.
 struct BlockFrame {
-  FrameKind kind;
-  NodeList children;
-  std::string text;  // the code of a CodeBlock frame
-  size_t start = 0;
-  uint8_t level = 0;
-  bool ordered = false;
+  const md::Event* start_event = nullptr;
+  FrameKind kind = FrameKind::Paragraph;
   std::optional<bool> checked;
-  std::string url;
-  std::optional<std::string> title;
-  std::optional<std::string> lang;
-  std::optional<std::string> meta;
-  std::string label;
+  NodeList children;      // sized for its content before it arrives
+  size_t first_code = 0;  // where its code begins in the code buffer
 };
 
 struct InlineFrame {
@@ -95,43 +93,47 @@ bool all_unicode_white_space(std::string_view s) { return trim_unicode_white_spa
 class Bridge {
  public:
   Bridge(std::string_view text, size_t base, const SourceMap& map, std::string_view input,
-         ErrorTextBudget& budget, size_t depth)
-      : text_(text), base_(base), map_(map), input_(input), budget_(budget), depth_(depth) {}
+         ErrorTextBudget& budget, size_t depth, NodeList& out)
+      : text_(text), base_(base), map_(map), points_(map), input_(input), budget_(budget),
+        depth_(depth), out_(out), first_(out.size()) {}
 
-  NodeList run(md::Events& events) {
+  void run(md::Events& events) {
     md::parse_events(text_, events);
-    for (const md::Event& ev : events.events) handle(events, ev);
+    events_ = &events;
+    for (const md::Event& ev : events.events) handle(ev);
     close_unclosed_frames();
-    return attach_inline_code_lang(rescan_text_runs(std::move(root_), map_, input_));
+    finish_markdown_nodes(out_, first_, points_, input_);
   }
 
  private:
-  Position pos(size_t a, size_t b) const { return map_.position(a, b); }
+  Position pos(size_t a, size_t b) { return points_.position(a, b); }
 
   // The level in the tree that a node finished now would have.
   size_t open_depth() const { return depth_ + blocks_.size() + inlines_.size(); }
 
-  void push_node(Node node) {
-    if (!inlines_.empty()) {
-      inlines_.back().children.push_back(std::move(node));
-    } else if (!blocks_.empty()) {
-      blocks_.back().children.push_back(std::move(node));
-    } else {
-      root_.push_back(std::move(node));
-    }
+  // Where a finished node goes: the deepest open inline component, else the deepest open block
+  // frame, else the segment's top level.
+  NodeList& target() {
+    if (!inlines_.empty()) return inlines_.back().children;
+    if (!blocks_.empty()) return blocks_.back().children;
+    return out_;
   }
 
-  void push_nodes(NodeList nodes) {
-    for (Node& n : nodes) push_node(std::move(n));
+  void push_node(Node&& node) { target().push_back(std::move(node)); }
+
+  void push_nodes(NodeList& nodes) {
+    NodeList& to = target();
+    to.insert(to.end(), std::make_move_iterator(nodes.begin()),
+              std::make_move_iterator(nodes.end()));
   }
 
   bool in_code_block() const { return code_blocks_open_ > 0; }
 
-  void handle(const md::Events& events, const md::Event& ev) {
+  void handle(const md::Event& ev) {
     const size_t s0 = base_ + ev.start;
     const size_t e = base_ + ev.end;
     switch (ev.kind) {
-      case md::EventKind::Start: start(events, ev, s0); return;
+      case md::EventKind::Start: start(ev); return;
       case md::EventKind::End: end(e); return;
       case md::EventKind::Text: text(ev, s0, e); return;
       case md::EventKind::Code:
@@ -144,7 +146,7 @@ class Bridge {
         return;
       case md::EventKind::SoftBreak:
       case md::EventKind::HardBreak:
-        push_node(Node(NodeKind::Text, TextNode{"\n", pos(s0, e)}));
+        target().emplace_back(NodeKind::Text, TextNode{"\n", pos(s0, e)});
         return;
       case md::EventKind::Rule: {
         StandardBlockNode rule;
@@ -164,42 +166,48 @@ class Bridge {
     }
   }
 
-  void start(const md::Events& events, const md::Event& ev, size_t s0) {
+  void start(const md::Event& ev) {
     // Containers past the nesting limit are not opened: their content goes into the deepest
     // open frame, and their End events are skipped.
     if (open_depth() >= kMaxDocumentDepth) {
       ++unopened_;
       return;
     }
-    BlockFrame f;
-    f.kind = frame_kind_of(ev.tag);
-    f.start = s0;
-    switch (ev.tag) {
-      case md::Tag::Heading: f.level = ev.level; break;
-      case md::Tag::List: f.ordered = ev.ordered; break;
-      case md::Tag::FootnoteDefinition: f.label = std::string(ev.text); break;
-      case md::Tag::Link:
-      case md::Tag::Image: {
-        f.url = std::string(ev.text);
-        std::string_view title = events.title_of(ev);
-        if (!title.empty()) f.title = std::string(title);
-        break;
-      }
-      case md::Tag::CodeBlock:
-        ++code_blocks_open_;
-        if (ev.fenced && !ev.text.empty()) {
-          size_t sp = ev.text.find(' ');
-          if (sp == std::string_view::npos) {
-            f.lang = std::string(ev.text);
-          } else {
-            f.lang = std::string(ev.text.substr(0, sp));
-            f.meta = std::string(ev.text.substr(sp + 1));
-          }
-        }
-        break;
-      default: break;
+    BlockFrame& f = blocks_.emplace_back(
+        BlockFrame{&ev, frame_kind_of(ev.tag), std::nullopt, {}, code_.size()});
+    if (ev.tag == md::Tag::CodeBlock) {
+      ++code_blocks_open_;  // its content is code, kept apart
+    } else if (ev.content > 0) {
+      // Most events give one node; text may give more, so the room is made a little larger.
+      f.children.reserve(ev.content + ev.content / 2 + 1);
     }
-    blocks_.push_back(std::move(f));
+  }
+
+  std::optional<std::string> title_of(const md::Event& ev) const {
+    std::string_view title = events_->title_of(ev);
+    if (title.empty()) return std::nullopt;
+    return std::string(title);
+  }
+
+  Node code_block(const md::Event& ev, std::string code, Position p) {
+    CodeBlockNode c;
+    c.value = std::move(code);
+    if (ev.fenced && !ev.text.empty()) {
+      // The info string: a language, then the metadata after the first space.
+      size_t sp = ev.text.find(' ');
+      c.lang = std::string(ev.text.substr(0, sp));
+      if (sp != std::string_view::npos) {
+        CodeMeta m = parse_code_meta(ev.text.substr(sp + 1));
+        c.meta = std::move(m.meta);
+        c.title = std::move(m.title);
+        c.highlight = std::move(m.highlight);
+        c.showLineNumbers = m.showLineNumbers;
+        c.diff = m.diff;
+        c.caption = std::move(m.caption);
+      }
+    }
+    c.position = p;
+    return Node(NodeKind::CodeBlock, std::move(c));
   }
 
   void end(size_t e) {
@@ -208,82 +216,67 @@ class Bridge {
       return;
     }
     if (blocks_.empty()) return;
-    BlockFrame f = std::move(blocks_.back());
+    BlockFrame& f = blocks_.back();
+    Node node = node_of(f, std::move(f.children), pos(base_ + f.start_event->start, e));
+    code_.resize(f.first_code);
     blocks_.pop_back();
-    const Position p = pos(f.start, e);
-    auto standard = [&](NodeKind k) {
-      StandardBlockNode b;
-      b.children = std::move(f.children);
-      b.position = p;
-      return Node(k, std::move(b));
-    };
-    Node node;
-    switch (f.kind) {
-      case FrameKind::Paragraph: node = standard(NodeKind::Paragraph); break;
-      case FrameKind::Heading:
-        node = standard(NodeKind::Heading);
-        node.as<StandardBlockNode>().depth = f.level;
-        break;
-      case FrameKind::List:
-        node = standard(NodeKind::List);
-        node.as<StandardBlockNode>().ordered = f.ordered;
-        break;
-      case FrameKind::Item:
-        node = standard(NodeKind::ListItem);
-        node.as<StandardBlockNode>().checked = f.checked;
-        break;
-      case FrameKind::BlockQuote: node = standard(NodeKind::Blockquote); break;
-      case FrameKind::Table: node = standard(NodeKind::Table); break;
-      case FrameKind::TableRow: node = standard(NodeKind::TableRow); break;
-      case FrameKind::TableCell: node = standard(NodeKind::TableCell); break;
-      case FrameKind::Emphasis: node = standard(NodeKind::Emphasis); break;
-      case FrameKind::Strong: node = standard(NodeKind::Strong); break;
-      case FrameKind::Strikethrough: node = standard(NodeKind::Strikethrough); break;
-      case FrameKind::HtmlBlock: node = standard(NodeKind::Html); break;
-      case FrameKind::DefinitionList: node = standard(NodeKind::DefinitionList); break;
-      case FrameKind::DefinitionListTitle: node = standard(NodeKind::DefinitionTerm); break;
-      case FrameKind::DefinitionListDefinition:
-        node = standard(NodeKind::DefinitionDescription);
-        break;
-      case FrameKind::Link:
-        node = Node(NodeKind::Link,
-                    LinkNode{std::move(f.url), std::move(f.title), std::move(f.children), p});
-        break;
-      case FrameKind::Image:
-        node = Node(NodeKind::Image, ImageNode{std::move(f.url), std::move(f.title),
-                                               std::nullopt, std::move(f.children), p});
-        break;
-      case FrameKind::FootnoteDefinition:
-        node = Node(NodeKind::FootnoteDefinition,
-                    FootnoteNode{std::move(f.label), std::move(f.children), p});
-        break;
-      case FrameKind::CodeBlock: {
-        --code_blocks_open_;
-        CodeBlockNode c;
-        c.value = std::move(f.text);
-        c.lang = std::move(f.lang);
-        if (f.meta) {
-          CodeMeta m = parse_code_meta(*f.meta);
-          c.meta = std::move(m.meta);
-          c.title = std::move(m.title);
-          c.highlight = std::move(m.highlight);
-          c.showLineNumbers = m.showLineNumbers;
-          c.diff = m.diff;
-          c.caption = std::move(m.caption);
-        }
-        c.position = p;
-        node = Node(NodeKind::CodeBlock, std::move(c));
-        break;
-      }
-    }
     push_node(std::move(node));
+  }
+
+  // The node of a frame that ends now, at the position `p`.
+  Node node_of(const BlockFrame& f, NodeList children, const Position& p) {
+    const md::Event& ev = *f.start_event;
+    auto standard = [&] {
+      return StandardBlockNode{.children = std::move(children), .position = p};
+    };
+    switch (f.kind) {
+      case FrameKind::Paragraph: return Node(NodeKind::Paragraph, standard());
+      case FrameKind::Heading:
+        return Node(NodeKind::Heading, StandardBlockNode{.depth = ev.level,
+                                                         .children = std::move(children),
+                                                         .position = p});
+      case FrameKind::List:
+        return Node(NodeKind::List, StandardBlockNode{.ordered = ev.ordered,
+                                                      .children = std::move(children),
+                                                      .position = p});
+      case FrameKind::Item:
+        return Node(NodeKind::ListItem, StandardBlockNode{.checked = f.checked,
+                                                          .children = std::move(children),
+                                                          .position = p});
+      case FrameKind::BlockQuote: return Node(NodeKind::Blockquote, standard());
+      case FrameKind::Table: return Node(NodeKind::Table, standard());
+      case FrameKind::TableRow: return Node(NodeKind::TableRow, standard());
+      case FrameKind::TableCell: return Node(NodeKind::TableCell, standard());
+      case FrameKind::Emphasis: return Node(NodeKind::Emphasis, standard());
+      case FrameKind::Strong: return Node(NodeKind::Strong, standard());
+      case FrameKind::Strikethrough: return Node(NodeKind::Strikethrough, standard());
+      case FrameKind::HtmlBlock: return Node(NodeKind::Html, standard());
+      case FrameKind::DefinitionList: return Node(NodeKind::DefinitionList, standard());
+      case FrameKind::DefinitionListTitle: return Node(NodeKind::DefinitionTerm, standard());
+      case FrameKind::DefinitionListDefinition:
+        return Node(NodeKind::DefinitionDescription, standard());
+      case FrameKind::Link:
+        return Node(NodeKind::Link,
+                    LinkNode{std::string(ev.text), title_of(ev), std::move(children), p});
+      case FrameKind::Image:
+        return Node(NodeKind::Image, ImageNode{std::string(ev.text), title_of(ev), std::nullopt,
+                                               std::move(children), p});
+      case FrameKind::FootnoteDefinition:
+        return Node(NodeKind::FootnoteDefinition,
+                    FootnoteNode{std::string(ev.text), std::move(children), p});
+      case FrameKind::CodeBlock:
+        --code_blocks_open_;
+        return code_block(ev, code_.substr(f.first_code), p);
+    }
+    return Node();
   }
 
   void text(const md::Event& ev, size_t s0, size_t e) {
     if (in_code_block()) {
-      // With the code block opened, the deepest frame is the code block itself (nothing nests
-      // in it); past the nesting limit it may be an enclosing frame, which then keeps the code.
-      blocks_.back().text.append(ev.text);
+      // The code of the deepest frame: with the code block opened that is the code block itself
+      // (nothing nests in it); past the nesting limit it may be an enclosing frame, which then
+      // keeps the code.
+      code_.append(ev.text);
       return;
     }
     if (s0 == e) {
@@ -295,9 +288,9 @@ class Bridge {
     size_t s = s0;
     if (s > 0 && s - 1 < input_.size() && input_[s - 1] == '\\') --s;
     if (e > input_.size() || s >= e) {
-      push_nodes(parse_text(ev.text, s, map_));
+      parse_text(ev.text, s, points_, target());
     } else {
-      push_nodes(parse_text(input_.substr(s, e - s), s, map_));
+      parse_text(input_.substr(s, e - s), s, points_, target());
     }
   }
 
@@ -343,7 +336,7 @@ class Bridge {
             c.isInline = is_inline_html;
             c.attributes = std::move(tag->attributes);
             if (!all_unicode_white_space(inner)) {
-              c.children = parse_text(inner, s0 + tag->end_in_text, map_);
+              parse_text(inner, s0 + tag->end_in_text, points_, c.children);
             }
             c.rawContent = std::string(inner);
             c.position = pos(s0 + p, s0 + k + closing.size());
@@ -378,7 +371,7 @@ class Bridge {
     }
 
     if (found) {
-      push_nodes(std::move(found_nodes));
+      push_nodes(found_nodes);
       return;
     }
 
@@ -390,6 +383,7 @@ class Bridge {
       }
     }
     if (!blocks_.empty() && blocks_.back().kind == FrameKind::HtmlBlock) {
+      // Into the HTML block itself, even inside an open inline component.
       blocks_.back().children.push_back(
           Node(NodeKind::Text, TextNode{std::string(html), pos(s0, e)}));
       return;
@@ -424,7 +418,7 @@ class Bridge {
                              std::string(html), pos(s0, e)}));
     // The content of the frame that was closed by the wrong tag is kept, after the error, as
     // for a frame left open at the end of the segment.
-    push_nodes(std::move(f.children));
+    push_nodes(f.children);
   }
 
   void close_unclosed_frames() {
@@ -433,33 +427,38 @@ class Bridge {
       inlines_.pop_back();
       std::string raw = "<" + f.name + ">";
       const size_t len = raw.size();
-      root_.push_back(Node(NodeKind::Error, ErrorNode{"Unclosed tag " + raw, std::move(raw),
-                                                      pos(f.start, f.start + len)}));
-      for (Node& n : f.children) root_.push_back(std::move(n));
+      out_.push_back(Node(NodeKind::Error, ErrorNode{"Unclosed tag " + raw, std::move(raw),
+                                                     pos(f.start, f.start + len)}));
+      out_.insert(out_.end(), std::make_move_iterator(f.children.begin()),
+                  std::make_move_iterator(f.children.end()));
     }
   }
 
   std::string_view text_;
   size_t base_;
   const SourceMap& map_;
+  PointCursor points_;
   std::string_view input_;
   ErrorTextBudget& budget_;
   size_t depth_;
 
+  NodeList& out_;  // the segment's nodes from first_
+  size_t first_;
+  const md::Events* events_ = nullptr;
   std::vector<BlockFrame> blocks_;
+  std::string code_;  // the code of the open frames, each frame's above that of the ones below
   std::vector<InlineFrame> inlines_;
-  NodeList root_;
   size_t unopened_ = 0;
   size_t code_blocks_open_ = 0;
 };
 
 }  // namespace
 
-NodeList parse_markdown(std::string_view text, size_t base, const SourceMap& source_map,
-                        std::string_view input, ErrorTextBudget& budget, size_t depth,
-                        markdown::Events& events) {
-  if (all_unicode_white_space(text)) return {};
-  return Bridge(text, base, source_map, input, budget, depth).run(events);
+void parse_markdown(std::string_view text, size_t base, const SourceMap& source_map,
+                    std::string_view input, ErrorTextBudget& budget, size_t depth,
+                    markdown::Events& events, NodeList& out) {
+  if (all_unicode_white_space(text)) return;
+  Bridge(text, base, source_map, input, budget, depth, out).run(events);
 }
 
 }  // namespace zuv::parser

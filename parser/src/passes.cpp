@@ -7,9 +7,12 @@
 
 #include "passes.h"
 
+#include <array>
+#include <iterator>
 #include <string>
 #include <utility>
 
+#include "bytes.h"
 #include "source_map.h"
 #include "text.h"
 
@@ -57,6 +60,7 @@ bool is_descended(NodeKind k) {
 }
 
 NodeList& children_of(Node& n) { return *node_children(n); }
+const Position& text_position(const Node& text) { return text.as<TextNode>().position; }
 
 // Whether a run's joined source may hold a construct that only a re-parse can see: a citation
 // ("[@", or a bracket whose first "]" has an "@" before it and no "(" after it), a
@@ -68,9 +72,12 @@ bool needs_rescan(std::string_view s) {
   // holds for the earliest such "[" exactly when an "@" stands anywhere between it and "]".
   bool open_bracket = false;
   bool at_since_open = false;
-  for (size_t i = 0; i < s.size(); ++i) {
-    const char c = s[i];
-    switch (c) {
+  // Most runs hold none of these bytes; past the first, they may stand close together (hostile
+  // text can be nothing else), so the bytes are looked at one by one.
+  constexpr const std::array<bool, 256>& kMarks = kByteSet<'$', '{', '[', '@', ']'>;
+  for (size_t i = find_any_byte<'$', '{', '[', '@', ']'>(s, 0); i < s.size(); ++i) {
+    if (!kMarks[static_cast<unsigned char>(s[i])]) continue;
+    switch (s[i]) {
       case '$': return true;
       case '{':
         if (i + 1 < s.size() && (s[i + 1] == '@' || s[i + 1] == '$')) return true;
@@ -104,58 +111,6 @@ bool is_white_space_only(std::string_view s) {
   return true;
 }
 
-class Rescanner {
- public:
-  Rescanner(const SourceMap& map, std::string_view input) : map_(map), input_(input) {}
-
-  NodeList run(NodeList nodes) {
-    for (Node& n : nodes) {
-      if (is_descended(n.kind)) children_of(n) = run(std::move(children_of(n)));
-    }
-    NodeList out;
-    out.reserve(nodes.size());
-    NodeList run_nodes;
-    for (Node& n : nodes) {
-      if (n.kind == NodeKind::Text) {
-        // A run ends where the source between two adjacent text nodes holds more than white
-        // space (a block quote's "> ", a list marker): the re-parse must not read it as text.
-        if (!run_nodes.empty()) {
-          const size_t gap_start = run_nodes.back().position().end.offset;
-          const size_t gap_end = n.position().start.offset;
-          if (gap_start < gap_end && gap_end <= input_.size() &&
-              !is_white_space_only(input_.substr(gap_start, gap_end - gap_start))) {
-            settle(run_nodes, out);
-          }
-        }
-        run_nodes.push_back(std::move(n));
-      } else {
-        settle(run_nodes, out);
-        out.push_back(std::move(n));
-      }
-    }
-    settle(run_nodes, out);
-    return out;
-  }
-
- private:
-  void settle(NodeList& run, NodeList& out) {
-    if (run.empty()) return;
-    const size_t start = run.front().position().start.offset;
-    const size_t end = run.back().position().end.offset;
-    std::string_view source;
-    if (start < end && end <= input_.size()) source = input_.substr(start, end - start);
-    if (!source.empty() && needs_rescan(source)) {
-      for (Node& n : parse_text(source, start, map_)) out.push_back(std::move(n));
-    } else {
-      for (Node& n : run) out.push_back(std::move(n));
-    }
-    run.clear();
-  }
-
-  const SourceMap& map_;
-  std::string_view input_;
-};
-
 bool is_ascii_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool is_ascii_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -167,37 +122,112 @@ bool is_language_name(std::string_view s) {
   return true;
 }
 
-}  // namespace
-
-NodeList rescan_text_runs(NodeList nodes, const SourceMap& source_map, std::string_view input) {
-  return Rescanner(source_map, input).run(std::move(nodes));
+// The index just after the run of text nodes that begins at `a`. A run ends where the source
+// between two adjacent text nodes holds more than white space (a block quote's "> ", a list
+// marker): the re-parse must not read it as text.
+size_t run_end(const NodeList& nodes, size_t a, std::string_view input) {
+  size_t b = a + 1;
+  for (; b < nodes.size() && nodes[b].kind == NodeKind::Text; ++b) {
+    const size_t gap_start = text_position(nodes[b - 1]).end.offset;
+    const size_t gap_end = text_position(nodes[b]).start.offset;
+    if (gap_start < gap_end && gap_end <= input.size() &&
+        !is_white_space_only(input.substr(gap_start, gap_end - gap_start))) {
+      break;
+    }
+  }
+  return b;
 }
 
-NodeList attach_inline_code_lang(NodeList nodes) {
-  NodeList out;
-  out.reserve(nodes.size());
-  for (size_t i = 0; i < nodes.size(); ++i) {
-    Node& n = nodes[i];
-    if (n.kind == NodeKind::CodeInline && i + 1 < nodes.size() &&
+// The source of the text run nodes[a, b) when it has to be parsed again, else empty.
+std::string_view rescan_source(const NodeList& nodes, size_t a, size_t b, std::string_view input) {
+  const size_t start = text_position(nodes[a]).start.offset;
+  const size_t end = text_position(nodes[b - 1]).end.offset;
+  if (start >= end || end > input.size()) return {};
+  const std::string_view source = input.substr(start, end - start);
+  return needs_rescan(source) ? source : std::string_view();
+}
+
+// The re-scan of one list whose first run to parse again begins at `cut`: the list is rebuilt
+// from there.
+void rescan_text_runs(NodeList& nodes, size_t cut, PointCursor& points, std::string_view input) {
+  NodeList rebuilt;  // what replaces nodes[cut..]
+  rebuilt.reserve(nodes.size() - cut);
+  for (size_t a = cut; a < nodes.size();) {
+    if (nodes[a].kind != NodeKind::Text) {
+      rebuilt.push_back(std::move(nodes[a]));
+      ++a;
+      continue;
+    }
+    const size_t b = run_end(nodes, a, input);
+    if (const std::string_view source = rescan_source(nodes, a, b, input); !source.empty()) {
+      parse_text(source, text_position(nodes[a]).start.offset, points, rebuilt);
+    } else {
+      for (size_t i = a; i < b; ++i) rebuilt.push_back(std::move(nodes[i]));
+    }
+    a = b;
+  }
+  nodes.erase(nodes.begin() + static_cast<std::ptrdiff_t>(cut), nodes.end());
+  nodes.insert(nodes.end(), std::make_move_iterator(rebuilt.begin()),
+               std::make_move_iterator(rebuilt.end()));
+}
+
+// The language pass over one list: a kept node moves down over the texts that were used up.
+void attach_inline_code_lang(NodeList& nodes, size_t from) {
+  size_t kept = from;
+  auto keep = [&](size_t i) {
+    if (kept != i) nodes[kept] = std::move(nodes[i]);
+    ++kept;
+  };
+  for (size_t i = from; i < nodes.size(); ++i) {
+    if (nodes[i].kind == NodeKind::CodeInline && i + 1 < nodes.size() &&
         nodes[i + 1].kind == NodeKind::Text) {
-      TextNode& m = nodes[i + 1].as<TextNode>();
-      if (!m.value.empty() && m.value[0] == '{') {
-        const size_t k = m.value.find('}');
-        if (k != std::string::npos && is_language_name(std::string_view(m.value).substr(1, k - 1))) {
-          n.as<CodeInlineNode>().lang = m.value.substr(1, k - 1);
-          out.push_back(std::move(n));
-          if (k + 1 < m.value.size()) {
-            out.push_back(Node(NodeKind::Text, TextNode{m.value.substr(k + 1), m.position}));
+      std::string& m = nodes[i + 1].as<TextNode>().value;
+      if (!m.empty() && m[0] == '{') {
+        const size_t k = m.find('}');
+        if (k != std::string::npos && is_language_name(std::string_view(m).substr(1, k - 1))) {
+          nodes[i].as<CodeInlineNode>().lang = m.substr(1, k - 1);
+          keep(i);
+          if (k + 1 < m.size()) {
+            m.erase(0, k + 1);
+            keep(i + 1);
           }
           ++i;
           continue;
         }
       }
     }
-    if (is_descended(n.kind)) children_of(n) = attach_inline_code_lang(std::move(children_of(n)));
-    out.push_back(std::move(n));
+    keep(i);
   }
-  return out;
+  nodes.erase(nodes.begin() + static_cast<std::ptrdiff_t>(kept), nodes.end());
+}
+
+}  // namespace
+
+void finish_markdown_nodes(NodeList& nodes, size_t from, PointCursor& points,
+                           std::string_view input) {
+  // Each pass reads only the nodes of one list, so every list may be finished on its own, the
+  // deeper ones first. One walk over the list finishes the lists below, and finds the first run
+  // to parse again and whether a code span is followed by text; most lists need nothing more.
+  size_t first_rescan = npos;
+  bool code_before_text = false;
+  for (size_t a = from; a < nodes.size();) {
+    Node& n = nodes[a];
+    if (n.kind == NodeKind::Text) {
+      const size_t b = run_end(nodes, a, input);
+      if (first_rescan == npos && !rescan_source(nodes, a, b, input).empty()) first_rescan = a;
+      a = b;
+      continue;
+    }
+    if (is_descended(n.kind)) {
+      finish_markdown_nodes(children_of(n), 0, points, input);
+    } else if (n.kind == NodeKind::CodeInline && a + 1 < nodes.size() &&
+               nodes[a + 1].kind == NodeKind::Text) {
+      code_before_text = true;
+    }
+    ++a;
+  }
+  if (first_rescan != npos) rescan_text_runs(nodes, first_rescan, points, input);
+  if (first_rescan != npos || code_before_text) attach_inline_code_lang(nodes, from);
 }
 
 }  // namespace zuv::parser

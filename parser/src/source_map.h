@@ -5,6 +5,11 @@
 //
 // Lines end at line feeds only (a carriage return is an ordinary byte and counts as a column);
 // columns count bytes from 1. Built once per document parse, read-only afterwards.
+//
+// Readers that ask for many points in a row, mostly ascending and close together (the nodes of
+// one text, the events of one Markdown segment), ask through a `PointCursor`: it searches
+// outward from the last line it found, in time logarithmic in the distance, so that nearby
+// points cost a comparison or two and far ones no more than the binary search.
 
 #include <cstddef>
 #include <cstdint>
@@ -31,8 +36,34 @@ class SourceMap {
   // The position of the absolute range [start, end), start <= end.
   Position position(size_t start, size_t end) const { return {point(start), point(end)}; }
 
+  // As `point`, searching outward from the line index `line`, which becomes that of `offset`.
+  Point point_near(size_t offset, size_t& line) const;
+
  private:
   std::vector<size_t> line_starts_;
+};
+
+class PointCursor {
+ public:
+  explicit PointCursor(const SourceMap& map) : map_(&map) {}
+
+  Point point(size_t offset) {
+    // Most points lie on the line of the one before.
+    const std::vector<size_t>& starts = map_->line_starts();
+    if (line_ < starts.size() && starts[line_] <= offset &&
+        (line_ + 1 == starts.size() || offset < starts[line_ + 1])) {
+      return Point{line_ + 1, offset - starts[line_] + 1, offset};
+    }
+    return map_->point_near(offset, line_);
+  }
+  Position position(size_t start, size_t end) {
+    const Point s = point(start);
+    return {s, point(end)};
+  }
+
+ private:
+  const SourceMap* map_;
+  size_t line_ = 0;
 };
 
 }  // namespace zuv::parser

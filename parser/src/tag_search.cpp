@@ -62,13 +62,33 @@ size_t JsonCloseFinder::find(size_t from) {
     escaped_ = std::make_unique<Lane>();
   }
   if (from < origin_) return scan_json_close(text_, from);
-  while (pos_ < from) step();
+  while (pos_ < from) {
+    if (idle()) {
+      // With no run to follow, the bytes before the next `={{` change nothing.
+      pos_ = std::min(from, next_start());
+      if (pos_ == from) break;
+    }
+    step();
+  }
   if (pos_ == from && (starts_.empty() || starts_.back() != from)) add_run(from);
   auto it = std::lower_bound(starts_.begin(), starts_.end(), from);
   if (it == starts_.end() || *it != from) return scan_json_close(text_, from);
   size_t id = static_cast<size_t>(it - starts_.begin());
   while (answers_[id] == kUnresolved && pos_ < text_.size()) step();
   return answers_[id] == kUnresolved ? npos : answers_[id];
+}
+
+bool JsonCloseFinder::idle() const {
+  return outside_->runs.empty() && inside_->runs.empty() && escaped_->runs.empty();
+}
+
+size_t JsonCloseFinder::next_start() {
+  if (!next_start_known_ || next_start_ < pos_) {
+    next_start_known_ = true;
+    size_t at = text_.find("={{", pos_ < 3 ? 0 : pos_ - 3);
+    next_start_ = at == npos ? npos : at + 3;
+  }
+  return next_start_;
 }
 
 void JsonCloseFinder::add_run(size_t start) {

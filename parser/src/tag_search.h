@@ -44,6 +44,8 @@ class JsonCloseFinder {
     int64_t offset = 0;                            // depth = key + offset
     std::map<int64_t, std::vector<uint32_t>> runs;  // key -> ids of the runs at that depth
   };
+  bool idle() const;  // no run is being followed
+  size_t next_start();  // the first start of a JSON value at or after pos_, or npos
   void add_run(size_t start);
   void step();
   void merge_into(std::unique_ptr<Lane>& into, std::unique_ptr<Lane>& from);
@@ -53,6 +55,8 @@ class JsonCloseFinder {
   bool started_ = false;
   size_t origin_ = 0;
   size_t pos_ = 0;  // next byte to walk
+  bool next_start_known_ = false;
+  size_t next_start_ = 0;
   std::vector<size_t> starts_;
   std::vector<size_t> answers_;
   std::unique_ptr<Lane> outside_, inside_, escaped_;

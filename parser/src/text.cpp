@@ -1,7 +1,5 @@
 #include "text.h"
 
-#include <array>
-
 #include "bytes.h"
 #include "messages.h"
 #include "tags.h"
@@ -12,11 +10,12 @@ namespace zuv::parser {
 
 namespace {
 
-constexpr std::array<bool, 256> kSpecial = [] {
-  std::array<bool, 256> t{};
-  for (unsigned char c : {'$', '[', '\\', '{'}) t[c] = true;
-  return t;
-}();
+// The bytes at which an inline construct or an escape may begin.
+constexpr const std::array<bool, 256>& kMarkers = kByteSet<'$', '[', '\\', '{'>;
+
+size_t find_marker(std::string_view text, size_t from) {
+  return find_any_byte<'$', '[', '\\', '{'>(text, from);
+}
 
 bool is_valid_cross_ref_target(std::string_view target) {
   if (target.empty() || !(is_ascii_alpha(target[0]) || target[0] == '_')) return false;
@@ -54,14 +53,17 @@ std::vector<CitationKey> citation_keys(std::string_view content, bool at_form) {
 
 class TextParser {
  public:
-  TextParser(std::string_view text, size_t base, const SourceMap& source_map)
-      : text_(text), base_(base), map_(source_map), dollar_(text, '$'), bracket_(text, ']'),
-        line_feed_(text, '\n'), at_sign_(text, '@'), brace_(text, '}') {}
+  TextParser(std::string_view text, size_t base, PointCursor& points, NodeList& out)
+      : text_(text), base_(base), points_(points), nodes_(out), dollar_(text, '$'),
+        bracket_(text, ']'), line_feed_(text, '\n'), at_sign_(text, '@'), brace_(text, '}') {}
 
-  NodeList run() {
+  // `first` is the first marker byte of the text.
+  void run(size_t first) {
     const size_t n = text_.size();
-    while (i_ < n) {
-      if (!kSpecial[static_cast<unsigned char>(text_[i_])]) {
+    // Past the first marker, markers may stand close together (hostile text can be nothing
+    // else), so the bytes are looked at one by one.
+    for (i_ = first; i_ < n;) {
+      if (!kMarkers[static_cast<unsigned char>(text_[i_])]) {
         ++i_;
         continue;
       }
@@ -73,16 +75,16 @@ class TextParser {
       }
     }
     flush();
-    return std::move(nodes_);
   }
 
  private:
-  Position position(size_t from, size_t to) const { return map_.position(base_ + from, base_ + to); }
+  Position position(size_t from, size_t to) { return points_.position(base_ + from, base_ + to); }
 
   void flush() {
     if (pending_ < i_) {
-      nodes_.push_back(Node(NodeKind::Text, TextNode{std::string(text_.substr(pending_, i_ - pending_)),
-                                                    position(pending_, i_)}));
+      nodes_.emplace_back(NodeKind::Text,
+                          TextNode{std::string(text_.substr(pending_, i_ - pending_)),
+                                   position(pending_, i_)});
     }
   }
 
@@ -181,17 +183,33 @@ class TextParser {
 
   std::string_view text_;
   size_t base_;
-  const SourceMap& map_;
+  PointCursor& points_;
+  NodeList& nodes_;
   ForwardSearch dollar_, bracket_, line_feed_, at_sign_, brace_;
-  NodeList nodes_;
   size_t pending_ = 0;  // first byte of the ordinary text not yet emitted
   size_t i_ = 0;
 };
 
 }  // namespace
 
+void parse_text(std::string_view text, size_t base, PointCursor& points, NodeList& out) {
+  const size_t first = find_marker(text, 0);
+  if (first == text.size()) {
+    // Most texts hold no marker at all: one text node, and no parser to set up.
+    if (!text.empty()) {
+      out.emplace_back(NodeKind::Text,
+                       TextNode{std::string(text), points.position(base, base + text.size())});
+    }
+    return;
+  }
+  TextParser(text, base, points, out).run(first);
+}
+
 NodeList parse_text(std::string_view text, size_t base, const SourceMap& source_map) {
-  return TextParser(text, base, source_map).run();
+  PointCursor points(source_map);
+  NodeList out;
+  parse_text(text, base, points, out);
+  return out;
 }
 
 std::pair<std::string, std::optional<std::string>> split_locator(std::string_view key_text) {

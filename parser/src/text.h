@@ -20,7 +20,10 @@
 
 namespace zuv::parser {
 
-// `text` is a slice of the whole input whose first byte lies at the absolute offset `base`.
+// `text` is a slice of the whole input whose first byte lies at the absolute offset `base`; the
+// nodes are appended to `out`, their positions found through `points`.
+void parse_text(std::string_view text, size_t base, PointCursor& points, NodeList& out);
+// The same, the nodes in a list of their own.
 NodeList parse_text(std::string_view text, size_t base, const SourceMap& source_map);
 
 // Splits one citation key text at its first `,` into an id and a locator, each trimmed of

@@ -254,10 +254,12 @@ TEST(VariablePath, Rule) {
   }
 }
 
-// The shared search for the closing `}}` gives, from every start, what a fresh scan gives.
+// The shared search for the closing `}}` gives, from every start asked, what a fresh scan gives,
+// whether or not the starts between were asked too.
 TEST(JsonCloseFinder, AgreesWithDirectScan) {
   std::mt19937 rng(7);
-  const std::string_view pieces[] = {"={{", "{", "}", "}}", "\"", "\\", "x", "={{\""};
+  const std::string_view pieces[] = {"={{", "{", "}", "}}", "\"", "\\",
+                                     "x", "={{\"", "=", "xxxxxxxx"};
   for (int round = 0; round < 3000; ++round) {
     std::string text;
     size_t len = rng() % 60;
@@ -266,7 +268,7 @@ TEST(JsonCloseFinder, AgreesWithDirectScan) {
     size_t first = text.empty() ? 0 : rng() % (text.size() + 1);
     ASSERT_EQ(finder.find(first), scan_json_close(text, first)) << text << " @" << first;
     for (size_t s = first + 1; s <= text.size(); ++s) {
-      if (s >= 3 && text.compare(s - 3, 3, "={{") == 0) {
+      if (s >= 3 && text.compare(s - 3, 3, "={{") == 0 && rng() % 3 != 0) {
         ASSERT_EQ(finder.find(s), scan_json_close(text, s)) << text << " @" << s;
       }
     }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "source_map.h"
 
 namespace zuv::parser {
@@ -32,6 +34,34 @@ TEST(SourceMap, LineStartsAndPoints) {
   SourceMap map("a\nb");
   EXPECT_EQ(map.position(2, 3), (Position{{2, 1, 2}, {2, 2, 3}}));
   EXPECT_EQ(map.position(0, 2), (Position{{1, 1, 0}, {2, 1, 2}}));
+}
+
+// A cursor gives the map's answer whatever the order of the offsets: forward, backward, near,
+// far, past the end, on line feeds.
+TEST(PointCursor, AgreesWithTheMap) {
+  std::mt19937 rng(3);
+  for (std::string_view text : {"", "abc", "\n", "a\nb\n\ncd\n", "\n\n\n\n\n\n\n\n\n"}) {
+    SourceMap map(text);
+    PointCursor cursor(map);
+    for (size_t o = 0; o <= text.size() + 1; ++o) EXPECT_EQ(cursor.point(o), map.point(o)) << o;
+    for (size_t o = text.size() + 2; o-- > 0;) EXPECT_EQ(cursor.point(o), map.point(o)) << o;
+  }
+  std::string text;
+  for (int i = 0; i < 3000; ++i) text += std::string(rng() % 5, 'x') + "\n";
+  SourceMap map(text);
+  PointCursor cursor(map);
+  size_t at = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const unsigned r = rng();
+    switch (r % 4) {
+      case 0: at = rng() % (text.size() + 10); break;                   // anywhere
+      case 1: at += rng() % 8; break;                                   // a little ahead
+      case 2: at -= std::min<size_t>(at, rng() % 8); break;             // a little behind
+      default: at = std::min(text.size(), at + (size_t{1} << (r % 16)));  // a long way ahead
+    }
+    ASSERT_EQ(cursor.point(at), map.point(at)) << at;
+  }
+  EXPECT_EQ(cursor.position(2, 9), map.position(2, 9));
 }
 
 }  // namespace

@@ -28,7 +28,9 @@
 //   SoftBreak, HardBreak, Rule
 //   TaskListMarker                                       checked ("[x]" or "[X]")
 //
-//   Start tag              fields
+//   Start tag              fields (besides content, on every Start: the number of events
+//                          directly inside the container, its End not counted, so that a
+//                          consumer can size a container's list before its content comes)
 //   Heading                level (1 to 6)
 //   CodeBlock              fenced; text = the info string of a fenced block, trimmed, with
 //                          backslash escapes and entity references resolved
@@ -139,6 +141,7 @@ struct Event {
     std::uint32_t link;              // Start(Link), Start(Image): index into Events::links
     std::uint32_t table;             // Start(Table): index into Events::tables
   };
+  std::uint32_t content = 0;           // Start: the events directly inside, its End aside
   std::size_t start = 0;  // byte range [start, end) in the input
   std::size_t end = 0;
   std::string_view text;  // see the tables above
