@@ -5,7 +5,7 @@ Builds `math_bench`, generates the benchmark corpus into the build folder, takes
 display-math bodies and inline `$...$` spans, and times the parser over them and over hostile
 nesting (100,000 levels of each construct, and one construct at growing depths).
 
-Usage: bench/math.py [--build DIR] [--size 1m] [--runs 7]
+Usage: bench/math_parser.py [--build DIR] [--size 1m] [--runs 7]
 """
 import argparse
 import os

@@ -136,8 +136,9 @@ const ComponentSchema* validate_component(const ComponentNode& component, const 
 
   // Ascending prop name, so that the order does not hang on the hash map.
   std::vector<std::string_view> missing;
-  for (const auto& [prop_name, prop] : cs.props) {
-    if (!prop.required) continue;
+  for (const auto& entry : cs.props) {
+    if (!entry.second.required) continue;
+    const std::string_view prop_name = entry.first;
     const bool present = std::any_of(component.attributes.begin(), component.attributes.end(),
                                      [&](const AttributeNode& a) { return a.name == prop_name; });
     if (!present) missing.push_back(prop_name);

@@ -39,7 +39,7 @@ class Obj {
  private:
   JsonArena& arena_;
   JsonMember* members_;
-  size_t capacity_;
+  [[maybe_unused]] size_t capacity_;  // checked in debug builds
   size_t size_ = 0;
 };
 
