@@ -53,6 +53,9 @@ class Writer {
   JsonValue math(const MathExpr& e);
   JsonValue position(const Position& p);
   JsonValue attribute_value(const AttributeValue& value);
+  JsonValue node_pointers(std::span<const Node* const> list) {
+    return array(list, [this](const Node* n) { return node(*n); });
+  }
 
  private:
   JsonValue str(const std::string& s) { return arena_.string(s); }
@@ -80,13 +83,6 @@ class Writer {
   JsonValue nodes(const NodeList& list) {
     return array(list, [this](const Node& n) { return node(n); });
   }
-
- public:
-  JsonValue node_pointers(std::span<const Node* const> list) {
-    return array(list, [this](const Node* n) { return node(*n); });
-  }
-
- private:
   JsonValue math_list(const MathList& list) {
     return array(list, [this](const MathExpr& e) { return math(e); });
   }

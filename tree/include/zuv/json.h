@@ -21,9 +21,9 @@
 // accessor on it copies it into owned records. A copy of any value is an owned value, so every
 // copy is independent of the arena its source came from.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <array>
 #include <cstring>
 #include <memory>
 #include <optional>
