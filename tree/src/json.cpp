@@ -129,8 +129,18 @@ JsonObject::Entries::const_iterator JsonObject::end() const { return entries_.en
 JsonObject::Entries::iterator JsonObject::begin() { return entries_.begin(); }
 JsonObject::Entries::iterator JsonObject::end() { return entries_.end(); }
 
+namespace {
+
+bool members_equal(std::span<const JsonMember> a, std::span<const JsonMember> b) {
+  return std::ranges::equal(a, b, [](const JsonMember& x, const JsonMember& y) {
+    return x.key.text() == y.key.text() && x.value == y.value;
+  });
+}
+
+}  // namespace
+
 bool operator==(const JsonObject& a, const JsonObject& b) {
-  return JsonValue::make_object(a) == JsonValue::make_object(b);
+  return members_equal(a.entries(), b.entries());
 }
 
 const JsonValue* find_member(std::span<const JsonMember> members, std::string_view key) {
@@ -264,11 +274,7 @@ bool operator==(const JsonValue& a, const JsonValue& b) {
     case JsonValue::Kind::Float: return a.as_f64() == b.as_f64();
     case JsonValue::Kind::String: return a.text() == b.text();
     case JsonValue::Kind::Array: return std::ranges::equal(a.items(), b.items());
-    case JsonValue::Kind::Object:
-      return std::ranges::equal(a.members(), b.members(),
-                                [](const JsonMember& x, const JsonMember& y) {
-                                  return x.key.text() == y.key.text() && x.value == y.value;
-                                });
+    case JsonValue::Kind::Object: return members_equal(a.members(), b.members());
   }
   return false;
 }
