@@ -8,6 +8,7 @@
 #include "error_budget.h"
 #include "frontmatter.h"
 #include "markdown.h"
+#include "messages.h"
 #include "scanner.h"
 #include "source_map.h"
 #include "zuv/limits.h"
@@ -53,7 +54,8 @@ class Pipeline {
             // Deeper bodies are not parsed: the component stands as an error with its source.
             std::string raw(input_.substr(c.open_tag.start, c.block_end - c.open_tag.start));
             out.push_back(Node(NodeKind::Error,
-                               ErrorNode{"Component nesting too deep", std::move(raw), position}));
+                               ErrorNode{std::string(messages::kComponentNestingTooDeep),
+                                         std::move(raw), position}));
             break;
           }
           std::string_view inner = input_.substr(c.body_start, c.body_end - c.body_start);

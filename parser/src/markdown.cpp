@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "code_meta.h"
+#include "messages.h"
 #include "passes.h"
 #include "source_map.h"
 #include "tag_search.h"
@@ -349,7 +350,8 @@ class Bridge {
             // have been its content stays where it is.
             std::string raw(html.substr(p, tag->end_in_text - p));
             found_nodes.push_back(Node(NodeKind::Error,
-                                       ErrorNode{"Component nesting too deep", std::move(raw),
+                                       ErrorNode{std::string(messages::kComponentNestingTooDeep),
+                                                 std::move(raw),
                                                  pos(s0 + p, s0 + tag->end_in_text)}));
           } else {
             inlines_.push_back(InlineFrame{std::move(tag->name), std::move(tag->attributes),
@@ -396,7 +398,7 @@ class Bridge {
 
   void close_component(const std::string& name, std::string_view html, size_t s0, size_t e) {
     if (inlines_.empty()) {
-      push_node(Node(NodeKind::Error, ErrorNode{"Unexpected closing tag </" + name + ">",
+      push_node(Node(NodeKind::Error, ErrorNode{messages::unexpected_closing_tag(name),
                                                 std::string(html), pos(s0, e)}));
       return;
     }
@@ -414,7 +416,7 @@ class Bridge {
       return;
     }
     push_node(Node(NodeKind::Error,
-                   ErrorNode{"Misnested tags: expected </" + f.name + ">, found </" + name + ">",
+                   ErrorNode{messages::misnested_tags(f.name, name),
                              std::string(html), pos(s0, e)}));
     // The content of the frame that was closed by the wrong tag is kept, after the error, as
     // for a frame left open at the end of the segment.
@@ -427,7 +429,7 @@ class Bridge {
       inlines_.pop_back();
       std::string raw = "<" + f.name + ">";
       const size_t len = raw.size();
-      out_.push_back(Node(NodeKind::Error, ErrorNode{"Unclosed tag " + raw, std::move(raw),
+      out_.push_back(Node(NodeKind::Error, ErrorNode{messages::unclosed_tag(f.name), std::move(raw),
                                                      pos(f.start, f.start + len)}));
       out_.insert(out_.end(), std::make_move_iterator(f.children.begin()),
                   std::make_move_iterator(f.children.end()));

@@ -49,6 +49,8 @@ inline std::string misnested_tags(std::string_view expected, std::string_view fo
   return "Misnested tags: expected </" + std::string(expected) + ">, found </" +
          std::string(found) + ">";
 }
+// A component, or an inline component's opening tag, past the document nesting limit.
+inline constexpr std::string_view kComponentNestingTooDeep = "Component nesting too deep";
 
 // Running text.
 inline std::string invalid_cross_ref_target(std::string_view target) {
