@@ -287,7 +287,7 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
     container_start = start_ix + line.bytes_scanned();
     // Where the marker's indentation starts: its columns counted back from the marker, even
     // into a tab that the container before only partly consumed. Where tab stops carry that
-    // count off the line or onto an enclosing container's marker, the first byte not consumed
+    // count off the line or onto a marker before it on the line, the first byte not consumed
     // by the containers before.
     const std::size_t floor = start_ix + save.marker_end();
     const std::size_t marker_start = container_start - floor >= outer_indent

@@ -785,6 +785,7 @@ std::optional<bool> LineStart::scan_task_list_marker() {
     *this = save;
     return std::nullopt;
   }
+  marker_end_ = ix_;
   return checked;
 }
 

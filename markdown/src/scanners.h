@@ -229,7 +229,7 @@ class LineStart {
   std::optional<bool> scan_task_list_marker();
 
   std::size_t bytes_scanned() const { return ix_; }
-  // Just after the last container marker scanned (`>`, `:`, a list marker), or 0.
+  // Just after the last marker scanned (`>`, `:`, a list or task marker), or 0.
   std::size_t marker_end() const { return marker_end_; }
   // Columns of a partly consumed tab still pending before the current byte.
   std::size_t remaining_space() const { return spaces_remaining_; }
