@@ -285,10 +285,14 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
       continue;
     }
     container_start = start_ix + line.bytes_scanned();
-    // Where the marker's indentation starts. Counting back its columns from the marker goes
-    // too far when a tab was partly consumed by the container before.
-    const std::size_t marker_start =
-        std::max(container_start - outer_indent, start_ix + save.bytes_scanned());
+    // Where the marker's indentation starts: its columns counted back from the marker, even
+    // into a tab that the container before only partly consumed. Where tab stops carry that
+    // count off the line or onto a marker before it on the line, the first byte not consumed
+    // by the containers before.
+    const std::size_t floor = start_ix + save.marker_end();
+    const std::size_t marker_start = container_start - floor >= outer_indent
+                                         ? container_start - outer_indent
+                                         : start_ix + save.bytes_scanned();
     if (auto marker = line.scan_list_marker(outer_indent)) {
       std::size_t after_marker = start_ix + line.bytes_scanned();
       flush_pending_task();

@@ -692,12 +692,14 @@ void LineStart::scan_all_space() {
 
 bool LineStart::scan_blockquote_marker() {
   if (!scan_ch('>')) return false;
+  marker_end_ = ix_;
   scan_space(1);
   return true;
 }
 
 std::optional<std::size_t> LineStart::scan_definition_marker(std::size_t indent) {
   if (!scan_ch(':')) return std::nullopt;
+  marker_end_ = ix_;
   std::size_t remaining = 4 - (indent + 1);
   return indent + 1 + scan_space_upto(remaining);
 }
@@ -718,6 +720,7 @@ std::optional<LineStart::ListMarker> LineStart::scan_list_marker(std::size_t ind
         min_hrule_offset_ = hr.n;
       }
       ++ix_;
+      marker_end_ = ix_;
       if (scan_space(1) || is_at_eol()) return finish_list_marker(c, 0, indent + 2);
     } else if (is_ascii_digit(static_cast<std::uint8_t>(c))) {
       std::size_t start_ix = ix_;
@@ -731,6 +734,7 @@ std::optional<LineStart::ListMarker> LineStart::scan_list_marker(std::size_t ind
           value = value * 10 + static_cast<std::uint64_t>(d - '0');
         } else if (d == ')' || d == '.') {
           ix_ = ix;
+          marker_end_ = ix_;
           if (scan_space(1) || is_at_eol()) {
             return finish_list_marker(d, value, indent + 1 + ix - start_ix);
           }
@@ -781,6 +785,7 @@ std::optional<bool> LineStart::scan_task_list_marker() {
     *this = save;
     return std::nullopt;
   }
+  marker_end_ = ix_;
   return checked;
 }
 

@@ -229,6 +229,8 @@ class LineStart {
   std::optional<bool> scan_task_list_marker();
 
   std::size_t bytes_scanned() const { return ix_; }
+  // Just after the last marker scanned (`>`, `:`, a list or task marker), or 0.
+  std::size_t marker_end() const { return marker_end_; }
   // Columns of a partly consumed tab still pending before the current byte.
   std::size_t remaining_space() const { return spaces_remaining_; }
 
@@ -248,6 +250,7 @@ class LineStart {
   std::size_t tab_start_ = 0;         // just after the last tab scanned: a tab stop
   std::size_t spaces_remaining_ = 0;  // columns of that tab not consumed yet
   std::size_t min_hrule_offset_ = 0;  // no thematic break can start before this
+  std::size_t marker_end_ = 0;
 };
 
 }  // namespace zuv::markdown

@@ -48,7 +48,7 @@ TEST(OpenTag, ReadsNamesFlagsAndValues) {
        "n=42@3-9 m=-42@10-17 f=1.5@18-27 e=1000.0@28-35 p=7@36-42 z=0@43-49"},
       {"<X big={9223372036854775808} max={9223372036854775807} min={-9223372036854775808}>", "X",
        false, 82,
-       "big=9.223372036854776e+18@3-28 max=9223372036854775807@29-54 "
+       "big=9.223372036854776e18@3-28 max=9223372036854775807@29-54 "
        "min=-9223372036854775808@55-81"},
       {R"(<X d={{"k": [1, 2]}} e={{ {"a": 1} }} f={{}} g={{[1, 2]}}>)", "X", false, 58,
        R"(d={"k":[1,2]}@3-20 e={"a":1}@21-37 f={}@38-44 g=[1,2]@45-57)"},
@@ -82,13 +82,13 @@ TEST(OpenTag, PrimitiveAndJsonValues) {
   const Case cases[] = {
       {"<X t={true} f={false} n={null} q={ -0.0 }>", "true false null -0.0"},
       {"<X u={18446744073709551615} tiny={1e-400} sp={\u00a01\u3000} dot={.5} p={5.}>",
-       "1.8446744073709552e+19 0.0 1 0.5 5.0"},
+       "1.8446744073709552e19 0.0 1 0.5 5.0"},
       // Keys sorted, the last of a repeated key kept, a `}}` inside a string passed over,
       // "-0" a float, integers by range.
       {R"(<X d={{"b": 1, "a": 2, "b": 3, "s": "}}", "z": -0, "u": 18446744073709551616, "i": -5}}>)",
-       R"({"a":2,"b":3,"i":-5,"s":"}}","u":1.8446744073709552e+19,"z":-0.0})"},
+       R"({"a":2,"b":3,"i":-5,"s":"}}","u":1.8446744073709552e19,"z":-0.0})"},
       {R"(<X d={{"e": "\u00e9\n", "n": [null, true, 1.5e300]}}>)",
-       R"({"e":"é\n","n":[null,true,1.5e+300]})"},
+       R"({"e":"é\n","n":[null,true,1.5e300]})"},
       {"<X v={$a} w={$_x.y_2}>", R"({"path":"a")"},
   };
   for (const Case& c : cases) {
@@ -170,6 +170,10 @@ TEST(OpenTag, EveryMessageWithItsRawSpan) {
       {"<X d={{null}}>", "JSON attribute must be an object or array, got: null", "{{null}}", 5,
        13},
       {"<X d={{-0}}>", "JSON attribute must be an object or array, got: -0.0", "{{-0}}", 5, 11},
+      {"<X d={{1e21}} />", "JSON attribute must be an object or array, got: 1e21", "{{1e21}}", 5,
+       13},
+      {"<X d={{-2.5e-8}}>", "JSON attribute must be an object or array, got: -2.5e-8",
+       "{{-2.5e-8}}", 5, 16},
       {"<X d={{a}}>", "Malformed JSON in attribute: a", "{{a}}", 5, 10},
       {"<X d={{[1] x}}>", "Malformed JSON in attribute: [1] x", "{{[1] x}}", 5, 14},
       {"<X d={{[1,\f2]}}>", "Malformed JSON in attribute: [1,\f2]", "{{[1,\f2]}}", 5, 15},

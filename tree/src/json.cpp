@@ -411,13 +411,17 @@ JsonValue JsonNumber::to_value() const {
   return JsonValue();
 }
 
-std::string format_float_shortest(double f) {
-  std::string out;
+namespace {
+
+// The shortest round-trip digits of `f` (finite), laid out in plain digits for decimal exponents
+// from -5 to 15, with ".0" on whole numbers, and as mantissa "e" exponent otherwise. The two
+// texts that use it differ only in whether a positive exponent carries its "+".
+void append_float(std::string& out, double f, bool plus_exponent) {
   if (std::signbit(f)) out.push_back('-');
   double a = std::fabs(f);
   if (a == 0.0) {
     out += "0.0";
-    return out;
+    return;
   }
   // Scientific shortest round-trip form: d[.ddd]e[+-]XX. Its digits and exponent are what
   // the layout below needs.
@@ -445,7 +449,11 @@ std::string format_float_shortest(double f) {
       out.append(digits, 1, std::string::npos);
     }
     out.push_back('e');
-    out.push_back(exp < 0 ? '-' : '+');
+    if (exp < 0) {
+      out.push_back('-');
+    } else if (plus_exponent) {
+      out.push_back('+');
+    }
     out += std::to_string(exp < 0 ? -exp : exp);
   } else if (exp < 0) {
     out += "0.";
@@ -460,6 +468,13 @@ std::string format_float_shortest(double f) {
     out.append(static_cast<size_t>(exp + 1 - n), '0');
     out += ".0";
   }
+}
+
+}  // namespace
+
+std::string format_float_shortest(double f) {
+  std::string out;
+  append_float(out, f, /*plus_exponent=*/true);
   return out;
 }
 
@@ -495,7 +510,7 @@ void append_json_text(std::string& out, const JsonValue& v) {
     case JsonValue::Kind::Bool: out += v.as_bool() ? "true" : "false"; return;
     case JsonValue::Kind::Unsigned: out += std::to_string(v.as_u64()); return;
     case JsonValue::Kind::Signed: out += std::to_string(v.as_i64()); return;
-    case JsonValue::Kind::Float: out += format_float_shortest(v.as_f64()); return;
+    case JsonValue::Kind::Float: append_float(out, v.as_f64(), /*plus_exponent=*/false); return;
     case JsonValue::Kind::String: append_json_string(out, v.text()); return;
     case JsonValue::Kind::Array: {
       out.push_back('[');

@@ -174,5 +174,25 @@ TEST(FormatFloatShortest, LaysOutDigitsByExponent) {
   }
 }
 
+TEST(JsonText, FloatsWithoutPlusInTheExponent) {
+  const std::pair<double, const char*> cases[] = {
+      {1e15, "1000000000000000.0"},
+      {1e16, "1e16"},
+      {1e21, "1e21"},
+      {1.5e300, "1.5e300"},
+      {1e-5, "0.00001"},
+      {1e-6, "1e-6"},
+      {1e-7, "1e-7"},
+      {-2.5e-8, "-2.5e-8"},
+      {5e-324, "5e-324"},
+      {1.7976931348623157e308, "1.7976931348623157e308"},
+      {-0.0, "-0.0"},
+      {0.1 + 0.2, "0.30000000000000004"},
+  };
+  for (const auto& [value, text] : cases) {
+    EXPECT_EQ(to_json_text(JsonValue::make_f64(value)), text) << format_float_shortest(value);
+  }
+}
+
 }  // namespace
 }  // namespace zuv

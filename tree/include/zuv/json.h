@@ -477,8 +477,9 @@ class JsonNumber {
 // 1000000000000000.0, 1e+16, 1.5e-7, -0.0.
 std::string format_float_shortest(double f);
 
-// Compact JSON text (no blanks), floats by `format_float_shortest`, strings escaped as JSON
-// requires (quotation mark, backslash and control characters; everything else as is).
+// Compact JSON text (no blanks), strings escaped as JSON requires (quotation mark, backslash and
+// control characters; everything else as is). Floats as `format_float_shortest` lays them out
+// but without "+" in the exponent: 1e16, 1.5e300, 1e-7.
 std::string to_json_text(const JsonValue& v);
 void append_json_text(std::string& out, const JsonValue& v);
 void append_json_string(std::string& out, std::string_view s);
