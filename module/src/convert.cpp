@@ -163,9 +163,11 @@ class PythonWriter {
 
  private:
   PyRef checked(PyRef object) {
-    if (!object) error = pending_conversion_error();
+    if (!object) [[unlikely]] fail_pending();
     return object;
   }
+  // Out of line, so that `checked` stays small enough to inline everywhere.
+  [[gnu::noinline, gnu::cold]] void fail_pending() { error = pending_conversion_error(); }
   PyRef str(std::string_view s) {
     if (is_ascii(s)) return shared_.ascii(s);
     return PyRef::steal(PyUnicode_DecodeUTF8(s.data(), static_cast<Py_ssize_t>(s.size()), nullptr));
@@ -174,6 +176,7 @@ class PythonWriter {
   PyRef write_object(std::span<const JsonMember> object, size_t depth);
 
   const ModuleState& state_;
+  const uintptr_t stack_limit_ = stack_limit();
   SharedObjects shared_;
 };
 
@@ -193,7 +196,7 @@ PyRef PythonWriter::write(const JsonValue& value, size_t depth) {
 }
 
 PyRef PythonWriter::write_array(std::span<const JsonValue> array, size_t depth) {
-  if (depth >= kMaxValueDepth || stack_is_short()) {
+  if (depth >= kMaxValueDepth || stack_is_short(stack_limit_)) {
     error = ConversionError{std::string(kNestingTooDeep)};
     return PyRef();
   }
@@ -208,7 +211,7 @@ PyRef PythonWriter::write_array(std::span<const JsonValue> array, size_t depth) 
 }
 
 PyRef PythonWriter::write_object(std::span<const JsonMember> object, size_t depth) {
-  if (depth >= kMaxValueDepth || stack_is_short()) {
+  if (depth >= kMaxValueDepth || stack_is_short(stack_limit_)) {
     error = ConversionError{std::string(kNestingTooDeep)};
     return PyRef();
   }
@@ -291,6 +294,10 @@ class ValueReader {
     error = pending_conversion_error();
     return false;
   }
+  // Past the nesting limit, or past what the thread's stack holds.
+  bool past_limit(size_t depth) const {
+    return depth >= kMaxValueDepth || stack_is_short(stack_limit_);
+  }
   [[gnu::noinline]] bool too_deep(PyObject* object, const Frame* parent);
 
   [[gnu::noinline]] static bool read_null(JsonValue& out);
@@ -325,6 +332,7 @@ class ValueReader {
   [[gnu::noinline]] void pop_object(size_t base, JsonValue& out);
 
   ModuleState& state_;
+  const uintptr_t stack_limit_ = stack_limit();
   JsonArena& arena_;
   std::vector<JsonValue> items_;
   std::vector<JsonMember> members_;
@@ -497,7 +505,7 @@ bool ValueReader::read_key(PyObject* key, JsonKey& out) {
 
 bool ValueReader::read_items(PyObject* list_or_tuple, JsonValue& out, const Frame* parent,
                              size_t depth) {
-  if (depth >= kMaxValueDepth || stack_is_short()) return too_deep(list_or_tuple, parent);
+  if (past_limit(depth)) return too_deep(list_or_tuple, parent);
   const Frame frame{list_or_tuple, parent};
   const bool is_list = PyList_Check(list_or_tuple);
   // A list may shrink while its items are read (the caller's code runs for some of them), so
@@ -516,7 +524,7 @@ bool ValueReader::read_items(PyObject* list_or_tuple, JsonValue& out, const Fram
 }
 
 bool ValueReader::read_dict(PyObject* dict, JsonValue& out, const Frame* parent, size_t depth) {
-  if (depth >= kMaxValueDepth || stack_is_short()) return too_deep(dict, parent);
+  if (past_limit(depth)) return too_deep(dict, parent);
   const Frame frame{dict, parent};
   const size_t base = members_.size();
   Py_ssize_t pos = 0;
@@ -535,7 +543,7 @@ bool ValueReader::read_dict(PyObject* dict, JsonValue& out, const Frame* parent,
 }
 
 bool ValueReader::read_set(PyObject* set, JsonValue& out, const Frame* parent, size_t depth) {
-  if (depth >= kMaxValueDepth || stack_is_short()) return too_deep(set, parent);
+  if (past_limit(depth)) return too_deep(set, parent);
   const Frame frame{set, parent};
   PyRef iterator = PyRef::steal(PyObject_GetIter(set));
   if (!iterator) return fail_pending();
@@ -550,7 +558,7 @@ bool ValueReader::read_set(PyObject* set, JsonValue& out, const Frame* parent, s
 
 bool ValueReader::read_sequence(PyObject* sequence, JsonValue& out, const Frame* parent,
                                 size_t depth) {
-  if (depth >= kMaxValueDepth || stack_is_short()) return too_deep(sequence, parent);
+  if (past_limit(depth)) return too_deep(sequence, parent);
   const Frame frame{sequence, parent};
   const Py_ssize_t size = PySequence_Size(sequence);
   if (size < 0) return fail_pending();
@@ -566,7 +574,7 @@ bool ValueReader::read_sequence(PyObject* sequence, JsonValue& out, const Frame*
 
 bool ValueReader::read_mapping(PyObject* mapping, JsonValue& out, const Frame* parent,
                                size_t depth) {
-  if (depth >= kMaxValueDepth || stack_is_short()) return too_deep(mapping, parent);
+  if (past_limit(depth)) return too_deep(mapping, parent);
   const Frame frame{mapping, parent};
   PyRef keys = PyRef::steal(PyMapping_Keys(mapping));
   if (!keys) return fail_pending();
@@ -585,7 +593,7 @@ bool ValueReader::read_mapping(PyObject* mapping, JsonValue& out, const Frame* p
 
 bool ValueReader::read_dataclass(PyObject* object, PyObject* fields, JsonValue& out,
                                  const Frame* parent, size_t depth) {
-  if (depth >= kMaxValueDepth || stack_is_short()) return too_deep(object, parent);
+  if (past_limit(depth)) return too_deep(object, parent);
   const Frame frame{object, parent};
   if (!PyDict_Check(fields)) {
     return fail(unexpected_type_message(qualname_or_unknown(Py_TYPE(fields)), "dict"));

@@ -30,6 +30,12 @@ inline constexpr bool kStackSanitized = false;
 #endif
 inline constexpr std::size_t kStackMargin = (kStackSanitized ? 96 : 24) * 1024;
 
+// The stack that a pass over a document tree takes per level of the tree, at most: the dict
+// writer, the walks and the destructors each stay below it (the writer, the costliest, takes
+// about 400 bytes). The parsers open no more levels than the stack left at their entry holds
+// at this cost, so no pass over a tree they built can run short, although none of them checks.
+inline constexpr std::size_t kStackPerDocumentLevel = (kStackSanitized ? 4 : 1) * 1024;
+
 namespace detail {
 // The lowest address a checked frame may use on this thread; 0 until taken.
 extern thread_local std::uintptr_t t_stack_limit;
@@ -40,14 +46,30 @@ std::uintptr_t take_stack_bounds() noexcept;
 // already taken.
 void enter_stack() noexcept;
 
-// Whether less than `kStackMargin` of the thread's stack is left below the caller's frame.
-[[gnu::always_inline]] inline bool stack_is_short() noexcept {
-  const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
-  std::uintptr_t limit = detail::t_stack_limit;
+// The lowest address a checked frame of the calling thread may use.
+[[gnu::always_inline]] inline std::uintptr_t stack_limit() noexcept {
+  const std::uintptr_t limit = detail::t_stack_limit;
   if (limit == 0) [[unlikely]] {
-    limit = detail::take_stack_bounds();
+    return detail::take_stack_bounds();
   }
-  return here < limit;
+  return limit;
+}
+
+// Whether less than `kStackMargin` of the thread's stack is left below the caller's frame,
+// against a `stack_limit()` that a recursion keeps at hand, which makes it one comparison.
+[[gnu::always_inline]] inline bool stack_is_short(std::uintptr_t limit) noexcept {
+  return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < limit;
+}
+[[gnu::always_inline]] inline bool stack_is_short() noexcept {
+  return stack_is_short(stack_limit());
+}
+
+// How many levels of `per_level` bytes each the stack still holds below the caller's frame,
+// the margin left free.
+[[gnu::always_inline]] inline std::size_t stack_levels_left(std::size_t per_level) noexcept {
+  const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+  const std::uintptr_t limit = stack_limit();
+  return here > limit ? (here - limit) / per_level : 0;
 }
 
 }  // namespace zuv
