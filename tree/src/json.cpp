@@ -9,6 +9,8 @@
 #include <cstring>
 #include <new>
 #include <stdexcept>
+#include <tuple>
+#include <vector>
 #include <sys/mman.h>
 
 namespace zuv {
@@ -154,30 +156,49 @@ const JsonValue* find_member(std::span<const JsonMember> members, std::string_vi
 
 // --- Values.
 
+// Without recursion, through a list of the items and members still to copy: a value may nest as
+// deep as the front matter allows, and be copied on a thread with little stack.
 JsonValue::JsonValue(const JsonValue& other) : JsonValue() {
-  const JsonValue& source = other.resolved();
-  switch (source.kind_) {
-    case Kind::Null:
-    case Kind::Bool:
-    case Kind::Unsigned:
-    case Kind::Signed:
-    case Kind::Float:
-      kind_ = source.kind_;
-      u_ = source.u_;
-      return;
-    case Kind::String: *this = make_string(source.text()); return;
-    case Kind::Array: {
-      const std::span<const JsonValue> items = source.items();
-      *this = make_array(JsonArray(items.begin(), items.end()));
-      return;
+  std::vector<std::pair<const JsonValue*, JsonValue*>> pending;
+  const JsonValue* from = &other;
+  JsonValue* to = this;
+  while (true) {
+    const JsonValue& source = from->resolved();
+    switch (source.kind_) {
+      case Kind::Null:
+      case Kind::Bool:
+      case Kind::Unsigned:
+      case Kind::Signed:
+      case Kind::Float:
+        to->kind_ = source.kind_;
+        to->u_ = source.u_;
+        break;
+      case Kind::String: *to = make_string(source.text()); break;
+      case Kind::Array: {
+        const std::span<const JsonValue> items = source.items();
+        *to = make_array(JsonArray(items.size()));
+        JsonValue* copies = to->array_->data();
+        for (size_t i = 0; i < items.size(); ++i) pending.emplace_back(&items[i], copies + i);
+        break;
+      }
+      case Kind::Object: {
+        const std::span<const JsonMember> members = source.members();
+        JsonObject object;
+        object.entries().reserve(members.size());
+        for (const JsonMember& m : members) {
+          object.entries().push_back(JsonMember{m.key, JsonValue()});
+        }
+        *to = make_object(std::move(object));
+        JsonMember* copies = to->object_->entries().data();
+        for (size_t i = 0; i < members.size(); ++i) {
+          pending.emplace_back(&members[i].value, &copies[i].value);
+        }
+        break;
+      }
     }
-    case Kind::Object: {
-      JsonObject object;
-      const std::span<const JsonMember> members = source.members();
-      object.entries().assign(members.begin(), members.end());
-      *this = make_object(std::move(object));
-      return;
-    }
+    if (pending.empty()) return;
+    std::tie(from, to) = pending.back();
+    pending.pop_back();
   }
 }
 
