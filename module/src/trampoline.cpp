@@ -43,11 +43,16 @@ PyObject* finish(ModuleState* state, CallResult result) noexcept {
   return object.release();
 }
 
-// The state of the module a function is called on; a function bound to anything else is a
-// fault of the module.
+// The state of the module a function is called on, or null with the exception set. A function
+// bound to anything else is a fault of the module; a state the collector has cleared (a call
+// from a finaliser while the module's cycle is collected) is made again.
 ModuleState* entry_state(PyObject* module) noexcept {
   ModuleState* state = module_state(module);
-  if (state == nullptr) raise_panic(nullptr, "a module function was called without its module");
+  if (state == nullptr) {
+    raise_panic(nullptr, "a module function was called without its module");
+    return nullptr;
+  }
+  if (state->fixed_keys[0] == nullptr && !init_module_state(*state)) return nullptr;
   return state;
 }
 

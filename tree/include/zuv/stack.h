@@ -3,9 +3,12 @@
 //
 // The nesting limits of zuv/limits.h bound how deep a recursion goes, not how much stack it
 // finds: a host may run a call on a thread of 64 KiB, where even the limits themselves would
-// not fit. So every deep recursion (the parsers, the dict-form readers, the walks, the Python
-// conversions) also asks, once per level, `stack_is_short()`, and treats a yes exactly as it
-// treats its nesting limit: an error node in the parsers, "nesting too deep" in the readers.
+// not fit. So every recursion that input drives deep (the parsers, the dict-form readers, the
+// Python conversions) also asks, once per level, `stack_is_short()`, and treats a yes exactly as
+// it treats its nesting limit: an error node in the parsers, "nesting too deep" in the readers.
+// The passes over a tree that a parser or reader built (the writer, the walks, the destructors)
+// take less stack per level than the pass that built it, and need no check of their own; see
+// `kStackPerDocumentLevel`.
 //
 // The question is one comparison of the current frame address against a bound kept per
 // thread: the lowest address of the thread's stack plus `kStackMargin`. The bound is taken from
