@@ -31,7 +31,7 @@ class DepthGuard {
   ~DepthGuard() { --p_.depth; }
   DepthGuard(const DepthGuard&) = delete;
   DepthGuard& operator=(const DepthGuard&) = delete;
-  bool too_deep() const { return p_.depth > kMaxMathDepth; }
+  bool too_deep() const { return p_.depth > kMaxMathDepth || stack_is_short(p_.stack_limit); }
 
  private:
   MathParser& p_;
@@ -42,7 +42,8 @@ enum class SkipExtent : uint8_t {
   Group,  // a group: up to its matching `}`
 };
 
-// Past the depth limit the construct is skipped as one error node that keeps its source.
+// Past the depth limit, or when the thread's stack runs short, the construct is skipped as one
+// error node that keeps its source.
 // Braces, fences and environments opened inside it are counted, so each stop token that one of
 // them owns is skipped with it and the enclosing constructs still meet their own closers.
 // Whatever the atom parser would leave for the caller (`}`, `\end`, the end) is left, and

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "zuv/stack.h"
 #include "zuv/unicode.h"
 
 namespace zuv::math {
@@ -96,6 +97,8 @@ class MathParser {
 
   // Nesting of the atom and group parsers now active.
   size_t depth = 0;
+  // The calling thread's stack bound (zuv/stack.h), which the nesting checks compare against.
+  std::uintptr_t stack_limit = zuv::stack_limit();
 
  private:
   std::string_view source_;

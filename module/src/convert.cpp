@@ -12,52 +12,11 @@
 
 #include "messages.h"
 #include "zuv/limits.h"
+#include "zuv/stack.h"
 
 namespace zuv::module {
 
-// The process-wide objects below are plain pointers on purpose: they live as long as the
-// interpreter, and an owner that gave them back at exit would touch a finalised interpreter.
-
 namespace {
-
-PyObject* g_fixed_keys[kKeyCount] = {};
-bool g_fixed_keys_ready = false;
-
-// The fixed keys by the address of their str: the dicts `parse` returns hold these very objects
-// as keys, so reading such a dict back knows each key without reading its text. Open
-// addressing; a slot holds a key's index plus one, 0 when empty.
-constexpr size_t kKeyObjectSlots = 256;
-PyObject* g_key_objects[kKeyObjectSlots] = {};
-uint8_t g_key_object_indexes[kKeyObjectSlots] = {};
-
-size_t key_object_slot(const PyObject* object) {
-  return static_cast<size_t>((reinterpret_cast<uintptr_t>(object) * 0x9E3779B97F4A7C15ULL) >> 56);
-}
-
-bool make_fixed_keys() noexcept {
-  for (size_t i = 0; i < kKeyCount; ++i) {
-    if (g_fixed_keys[i] != nullptr) continue;
-    PyObject* text = PyUnicode_FromStringAndSize(kKeyTexts[i].data(),
-                                                 static_cast<Py_ssize_t>(kKeyTexts[i].size()));
-    if (text == nullptr) return false;
-    PyUnicode_InternInPlace(&text);
-    g_fixed_keys[i] = text;
-    size_t slot = key_object_slot(text);
-    while (g_key_objects[slot] != nullptr) slot = (slot + 1) % kKeyObjectSlots;
-    g_key_objects[slot] = text;
-    g_key_object_indexes[slot] = static_cast<uint8_t>(i + 1);
-  }
-  g_fixed_keys_ready = true;
-  return true;
-}
-
-std::optional<Key> fixed_key_of(const PyObject* object) {
-  for (size_t slot = key_object_slot(object); g_key_objects[slot] != nullptr;
-       slot = (slot + 1) % kKeyObjectSlots) {
-    if (g_key_objects[slot] == object) return static_cast<Key>(g_key_object_indexes[slot] - 1);
-  }
-  return std::nullopt;
-}
 
 // Pauses the cyclic garbage collector: the objects a conversion makes cannot form cycles, and
 // a collection every few hundred new dicts would walk the whole growing tree again and again.
@@ -105,11 +64,8 @@ std::string qualname_or_unknown(PyTypeObject* type) {
 
 // The conversion failure for the exception pending in the interpreter.
 ConversionError pending_conversion_error() {
-  if (PyErr_ExceptionMatches(PyExc_MemoryError)) {
-    PyErr_Clear();
-    return ConversionError{{}, true};
-  }
-  return ConversionError{describe_exception(RaisedException::fetch()), false};
+  if (pending_exception_passes()) return ConversionError{{}, RaisedException::fetch()};
+  return ConversionError{describe_exception(RaisedException::fetch()), std::nullopt};
 }
 
 // --- JSON values to Python objects.
@@ -201,14 +157,17 @@ class SharedObjects {
 
 class PythonWriter {
  public:
+  explicit PythonWriter(const ModuleState& state) : state_(state) {}
   PyRef write(const JsonValue& value, size_t depth);
   ConversionError error;
 
  private:
   PyRef checked(PyRef object) {
-    if (!object) error = pending_conversion_error();
+    if (!object) [[unlikely]] fail_pending();
     return object;
   }
+  // Out of line, so that `checked` stays small enough to inline everywhere.
+  [[gnu::noinline, gnu::cold]] void fail_pending() { error = pending_conversion_error(); }
   PyRef str(std::string_view s) {
     if (is_ascii(s)) return shared_.ascii(s);
     return PyRef::steal(PyUnicode_DecodeUTF8(s.data(), static_cast<Py_ssize_t>(s.size()), nullptr));
@@ -216,6 +175,8 @@ class PythonWriter {
   PyRef write_array(std::span<const JsonValue> array, size_t depth);
   PyRef write_object(std::span<const JsonMember> object, size_t depth);
 
+  const ModuleState& state_;
+  const uintptr_t stack_limit_ = stack_limit();
   SharedObjects shared_;
 };
 
@@ -235,7 +196,7 @@ PyRef PythonWriter::write(const JsonValue& value, size_t depth) {
 }
 
 PyRef PythonWriter::write_array(std::span<const JsonValue> array, size_t depth) {
-  if (depth >= kMaxValueDepth) {
+  if (depth >= kMaxValueDepth || stack_is_short(stack_limit_)) {
     error = ConversionError{std::string(kNestingTooDeep)};
     return PyRef();
   }
@@ -250,7 +211,7 @@ PyRef PythonWriter::write_array(std::span<const JsonValue> array, size_t depth) 
 }
 
 PyRef PythonWriter::write_object(std::span<const JsonMember> object, size_t depth) {
-  if (depth >= kMaxValueDepth) {
+  if (depth >= kMaxValueDepth || stack_is_short(stack_limit_)) {
     error = ConversionError{std::string(kNestingTooDeep)};
     return PyRef();
   }
@@ -260,7 +221,7 @@ PyRef PythonWriter::write_object(std::span<const JsonMember> object, size_t dept
     PyRef dynamic_key;
     PyObject* key;
     if (member.key.known() != JsonKey::kDynamic) {
-      key = g_fixed_keys[member.key.known()];
+      key = state_.fixed_keys[member.key.known()];
     } else {
       dynamic_key = checked(str(member.key.text()));
       if (!dynamic_key) return dynamic_key;
@@ -285,38 +246,6 @@ PyRef PythonWriter::write_object(std::span<const JsonMember> object, size_t dept
 }
 
 // --- Python objects to JSON values.
-
-PyObject* g_sequence_abc = nullptr;
-PyObject* g_mapping_abc = nullptr;
-PyObject* g_dataclass_fields_name = nullptr;
-PyObject* g_dict_name = nullptr;
-
-bool load_abcs() noexcept {
-  if (g_mapping_abc != nullptr) return true;
-  PyRef abc = PyRef::steal(PyImport_ImportModule("collections.abc"));
-  if (!abc) return false;
-  PyRef sequence = PyRef::steal(PyObject_GetAttrString(abc.get(), "Sequence"));
-  if (!sequence) return false;
-  PyRef mapping = PyRef::steal(PyObject_GetAttrString(abc.get(), "Mapping"));
-  if (!mapping) return false;
-  g_sequence_abc = sequence.release();
-  g_mapping_abc = mapping.release();
-  return true;
-}
-
-bool load_attribute_names() noexcept {
-  if (g_dict_name != nullptr) return true;
-  PyObject* fields = PyUnicode_InternFromString("__dataclass_fields__");
-  if (fields == nullptr) return false;
-  PyObject* dict = PyUnicode_InternFromString("__dict__");
-  if (dict == nullptr) {
-    Py_DECREF(fields);
-    return false;
-  }
-  g_dataclass_fields_name = fields;
-  g_dict_name = dict;
-  return true;
-}
 
 int long_as_16_bytes(PyObject* number, unsigned char (&bytes)[16], bool is_signed) noexcept {
   auto* value = reinterpret_cast<PyLongObject*>(number);
@@ -350,7 +279,7 @@ struct Frame {
 // container is complete, so a container costs no allocation of its own.
 class ValueReader {
  public:
-  explicit ValueReader(JsonArena& arena) : arena_(arena) {}
+  ValueReader(ModuleState& state, JsonArena& arena) : state_(state), arena_(arena) {}
   bool read(PyObject* object, JsonValue& out, const Frame* parent, size_t depth);
   ConversionError error;
 
@@ -364,6 +293,10 @@ class ValueReader {
   [[gnu::noinline]] bool fail_pending() {
     error = pending_conversion_error();
     return false;
+  }
+  // Past the nesting limit, or past what the thread's stack holds.
+  bool past_limit(size_t depth) const {
+    return depth >= kMaxValueDepth || stack_is_short(stack_limit_);
   }
   [[gnu::noinline]] bool too_deep(PyObject* object, const Frame* parent);
 
@@ -398,6 +331,8 @@ class ValueReader {
   [[gnu::noinline]] void pop_array(size_t base, JsonValue& out);
   [[gnu::noinline]] void pop_object(size_t base, JsonValue& out);
 
+  ModuleState& state_;
+  const uintptr_t stack_limit_ = stack_limit();
   JsonArena& arena_;
   std::vector<JsonValue> items_;
   std::vector<JsonMember> members_;
@@ -506,15 +441,15 @@ bool ValueReader::read_bytearray(PyObject* object) {
 
 bool ValueReader::read_protocols(PyObject* object, JsonValue& out, const Frame* parent,
                                  size_t depth) {
-  if (!load_abcs() || !load_attribute_names()) return fail_pending();
-  int is = PyObject_IsInstance(object, g_sequence_abc);
+  if (!load_protocol_objects(state_)) return fail_pending();
+  int is = PyObject_IsInstance(object, state_.sequence_abc);
   if (is < 0) return fail_pending();
   if (is > 0) return read_sequence(object, out, parent, depth);
-  is = PyObject_IsInstance(object, g_mapping_abc);
+  is = PyObject_IsInstance(object, state_.mapping_abc);
   if (is < 0) return fail_pending();
   if (is > 0) return read_mapping(object, out, parent, depth);
 
-  PyRef fields = PyRef::steal(PyObject_GetAttr(object, g_dataclass_fields_name));
+  PyRef fields = PyRef::steal(PyObject_GetAttr(object, state_.dataclass_fields_name));
   if (fields) return read_dataclass(object, fields.get(), out, parent, depth);
   if (!PyErr_ExceptionMatches(PyExc_AttributeError)) return fail_pending();
   PyErr_Clear();
@@ -550,7 +485,7 @@ bool ValueReader::read_str(PyObject* text, JsonValue& out) {
 }
 
 bool ValueReader::read_key(PyObject* key, JsonKey& out) {
-  if (std::optional<Key> known = fixed_key_of(key)) {
+  if (std::optional<Key> known = state_.fixed_key_of(key)) {
     out = JsonKey(*known);
     return true;
   }
@@ -570,7 +505,7 @@ bool ValueReader::read_key(PyObject* key, JsonKey& out) {
 
 bool ValueReader::read_items(PyObject* list_or_tuple, JsonValue& out, const Frame* parent,
                              size_t depth) {
-  if (depth >= kMaxValueDepth) return too_deep(list_or_tuple, parent);
+  if (past_limit(depth)) return too_deep(list_or_tuple, parent);
   const Frame frame{list_or_tuple, parent};
   const bool is_list = PyList_Check(list_or_tuple);
   // A list may shrink while its items are read (the caller's code runs for some of them), so
@@ -589,7 +524,7 @@ bool ValueReader::read_items(PyObject* list_or_tuple, JsonValue& out, const Fram
 }
 
 bool ValueReader::read_dict(PyObject* dict, JsonValue& out, const Frame* parent, size_t depth) {
-  if (depth >= kMaxValueDepth) return too_deep(dict, parent);
+  if (past_limit(depth)) return too_deep(dict, parent);
   const Frame frame{dict, parent};
   const size_t base = members_.size();
   Py_ssize_t pos = 0;
@@ -608,7 +543,7 @@ bool ValueReader::read_dict(PyObject* dict, JsonValue& out, const Frame* parent,
 }
 
 bool ValueReader::read_set(PyObject* set, JsonValue& out, const Frame* parent, size_t depth) {
-  if (depth >= kMaxValueDepth) return too_deep(set, parent);
+  if (past_limit(depth)) return too_deep(set, parent);
   const Frame frame{set, parent};
   PyRef iterator = PyRef::steal(PyObject_GetIter(set));
   if (!iterator) return fail_pending();
@@ -623,7 +558,7 @@ bool ValueReader::read_set(PyObject* set, JsonValue& out, const Frame* parent, s
 
 bool ValueReader::read_sequence(PyObject* sequence, JsonValue& out, const Frame* parent,
                                 size_t depth) {
-  if (depth >= kMaxValueDepth) return too_deep(sequence, parent);
+  if (past_limit(depth)) return too_deep(sequence, parent);
   const Frame frame{sequence, parent};
   const Py_ssize_t size = PySequence_Size(sequence);
   if (size < 0) return fail_pending();
@@ -639,7 +574,7 @@ bool ValueReader::read_sequence(PyObject* sequence, JsonValue& out, const Frame*
 
 bool ValueReader::read_mapping(PyObject* mapping, JsonValue& out, const Frame* parent,
                                size_t depth) {
-  if (depth >= kMaxValueDepth) return too_deep(mapping, parent);
+  if (past_limit(depth)) return too_deep(mapping, parent);
   const Frame frame{mapping, parent};
   PyRef keys = PyRef::steal(PyMapping_Keys(mapping));
   if (!keys) return fail_pending();
@@ -658,12 +593,12 @@ bool ValueReader::read_mapping(PyObject* mapping, JsonValue& out, const Frame* p
 
 bool ValueReader::read_dataclass(PyObject* object, PyObject* fields, JsonValue& out,
                                  const Frame* parent, size_t depth) {
-  if (depth >= kMaxValueDepth) return too_deep(object, parent);
+  if (past_limit(depth)) return too_deep(object, parent);
   const Frame frame{object, parent};
   if (!PyDict_Check(fields)) {
     return fail(unexpected_type_message(qualname_or_unknown(Py_TYPE(fields)), "dict"));
   }
-  PyRef attributes = PyRef::steal(PyObject_GetAttr(object, g_dict_name));
+  PyRef attributes = PyRef::steal(PyObject_GetAttr(object, state_.dict_name));
   if (!attributes) return fail_pending();
   if (!PyDict_Check(attributes.get())) {
     return fail(unexpected_type_message(qualname_or_unknown(Py_TYPE(attributes.get())), "dict"));
@@ -687,30 +622,24 @@ bool ValueReader::read_dataclass(PyObject* object, PyObject* fields, JsonValue& 
 
 }  // namespace
 
-PyObject* fixed_key_object(Key key) noexcept {
-  if (!g_fixed_keys_ready && !make_fixed_keys()) return nullptr;
-  return g_fixed_keys[static_cast<size_t>(key)];
-}
-
-Converted<PyRef> value_to_python(const JsonValue& value) {
-  if (!g_fixed_keys_ready && !make_fixed_keys()) return pending_conversion_error();
+Converted<PyRef> value_to_python(const ModuleState& state, const JsonValue& value) {
   GcPause pause;
-  PythonWriter writer;
+  PythonWriter writer(state);
   PyRef object = writer.write(value, 0);
   if (!object) return std::move(writer.error);
   return object;
 }
 
-Converted<JsonValue> python_to_value(PyObject* object) {
+Converted<JsonValue> python_to_value(ModuleState& state, PyObject* object) {
   auto arena = std::make_unique<JsonArena>();
-  ValueReader reader(*arena);
+  ValueReader reader(state, *arena);
   JsonValue value;
   if (!reader.read(object, value, nullptr, 0)) return std::move(reader.error);
   return JsonArena::adopt(std::move(arena), std::move(value));
 }
 
 CallError pythonize_error_to_value_error(ConversionError error) {
-  if (error.out_of_memory) return CallError::out_of_memory();
+  if (error.raised) return CallError::raised(std::move(*error.raised));
   return value_error_from_message(std::move(error.message));
 }
 

@@ -4,8 +4,8 @@
 // `value_to_python` builds the result of a call in one pass over the value tree: None, bool,
 // int, float, str, lists made at their final size, and dicts whose keys go in in the order the
 // tree keeps (ascending bytes), so every dict Python sees lists its keys in that order. The keys
-// the writers fix are `Key` values; each becomes one interned str made at first use and kept for
-// the process, so a tree of a million nodes makes no key objects at all. The cyclic garbage
+// the writers fix are `Key` values; each becomes the interned str the module state keeps
+// (state.h), so a tree of a million nodes makes no key objects at all. The cyclic garbage
 // collector is paused for the conversion (the new objects cannot form cycles) and restored to
 // its previous state on every path.
 //
@@ -28,39 +28,40 @@
 //      `__dict__`.
 //  13. anything else: "unsupported type {qualname}".
 // An exception raised by the caller's objects on the way (a failing `__len__`, a set changed
-// during iteration) ends the conversion as "{type}: {message}".
+// during iteration) ends the conversion as "{type}: {message}"; MemoryError and the exceptions
+// that derive from BaseException alone pass unchanged.
 //
-// Both conversions refuse values nested deeper than `kMaxValueDepth` ("nesting too deep"), and
+// Both conversions refuse values nested deeper than `kMaxValueDepth`, or deeper than the
+// thread's stack holds (zuv/stack.h), with "nesting too deep"; and
 // `python_to_value` names a list or dict that contains itself ("circular reference"), so neither
 // can exhaust the stack. Failures are values: the caller raises them as ValueError.
 
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
+#include <optional>
 #include <string>
 
 #include "errors.h"
 #include "py_ref.h"
+#include "state.h"
 #include "zuv/json.h"
 
 namespace zuv::module {
 
 struct ConversionError {
   std::string message;
-  bool out_of_memory = false;
+  // Or the exception that passes unchanged instead (`pending_exception_passes`).
+  std::optional<RaisedException> raised;
 };
 
 template <class T>
 using Converted = Expected<T, ConversionError>;
 
-Converted<PyRef> value_to_python(const JsonValue& value);
-Converted<JsonValue> python_to_value(PyObject* object);
+Converted<PyRef> value_to_python(const ModuleState& state, const JsonValue& value);
+Converted<JsonValue> python_to_value(ModuleState& state, PyObject* object);
 
-// The ValueError of a conversion failure (MemoryError when memory ran out).
+// The ValueError of a conversion failure, or the exception that passes unchanged.
 CallError pythonize_error_to_value_error(ConversionError error);
-
-// The interned str of a fixed key (borrowed, kept for the process), or null with an exception
-// set when the keys cannot be made.
-PyObject* fixed_key_object(Key key) noexcept;
 
 }  // namespace zuv::module

@@ -1,6 +1,7 @@
 #include "errors.h"
 
 #include "messages.h"
+#include "state.h"
 
 namespace zuv::module {
 
@@ -68,11 +69,11 @@ void CallError::raise() && noexcept {
     if (text) PyErr_SetObject(lazy->type, text.get());
     return;
   }
-  if (auto* raised = std::get_if<RaisedException>(&v_)) {
-    std::move(*raised).restore();
-    return;
-  }
-  PyErr_NoMemory();
+  std::move(std::get<RaisedException>(v_)).restore();
+}
+
+bool pending_exception_passes() noexcept {
+  return !PyErr_ExceptionMatches(PyExc_Exception) || PyErr_ExceptionMatches(PyExc_MemoryError);
 }
 
 CallError value_error_from_message(std::string message) {
@@ -118,19 +119,16 @@ std::string describe_exception(const RaisedException& e) {
   return out;
 }
 
-PyObject* panic_exception_type() noexcept {
-  // Kept for the life of the process, like the interpreter's own exception types.
-  static PyObject* type = nullptr;
+void raise_panic(ModuleState* state, std::string_view message) noexcept {
+  PyRef made;
+  PyObject* type = state != nullptr ? state->panic_type : nullptr;
   if (type == nullptr) {
-    type = PyErr_NewExceptionWithDoc(kPanicExceptionName, kPanicExceptionDoc,
-                                     PyExc_BaseException, nullptr);
+    made = PyRef::steal(PyErr_NewExceptionWithDoc(kPanicExceptionName, kPanicExceptionDoc,
+                                                  PyExc_BaseException, nullptr));
+    if (!made) return;  // the failure to make the type is the exception set
+    type = made.get();
+    if (state != nullptr) state->panic_type = made.release();
   }
-  return type;
-}
-
-void raise_panic(std::string_view message) noexcept {
-  PyObject* type = panic_exception_type();
-  if (type == nullptr) return;  // the failure to make the type is the exception set
   PyRef text = PyRef::steal(
       PyUnicode_DecodeUTF8(message.data(), static_cast<Py_ssize_t>(message.size()), "replace"));
   if (text) PyErr_SetObject(type, text.get());

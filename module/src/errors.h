@@ -16,7 +16,8 @@
 // The panic exception is the one exception type that stands for a fault of the module itself:
 // the call wrapper raises it for every C++ exception and broken invariant that reaches it. Its
 // qualified name is `pyo3_runtime.PanicException` and it derives from BaseException, so
-// `except Exception` does not swallow it. The type is made on first use and kept.
+// `except Exception` does not swallow it. The type is made on first use and kept in the state of
+// the module (state.h).
 
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
@@ -64,7 +65,6 @@ class CallError {
   // The interpreter's pending exception; its error indicator must be set.
   static CallError pending() noexcept { return CallError(RaisedException::fetch()); }
   static CallError raised(RaisedException e) noexcept { return CallError(std::move(e)); }
-  static CallError out_of_memory() noexcept { return CallError(NoMemory{}); }
 
   // Whether the exception's type is TypeError itself, not a subclass.
   bool is_exact_type_error() const noexcept;
@@ -81,11 +81,16 @@ class CallError {
     PyObject* type;
     std::string message;
   };
-  struct NoMemory {};
-  using Storage = std::variant<Lazy, RaisedException, NoMemory>;
+  using Storage = std::variant<Lazy, RaisedException>;
   explicit CallError(Storage s) noexcept : v_(std::move(s)) {}
   Storage v_;
 };
+
+// Whether the pending exception must reach the caller unchanged wherever the module would
+// otherwise drop it or fold it into a message of its own: MemoryError, and every exception that
+// is no Exception (KeyboardInterrupt, SystemExit, GeneratorExit, ...), so that an interrupt
+// raised in the caller's code still stops the program.
+bool pending_exception_passes() noexcept;
 
 // A value or the error that took its place.
 template <class T, class E>
@@ -140,10 +145,11 @@ class InternalFault : public std::logic_error {
 };
 [[noreturn]] inline void internal_fault(const char* what) { throw InternalFault(what); }
 
-// Sets the panic exception, with `message`, as the current exception.
-void raise_panic(std::string_view message) noexcept;
-// The panic exception type (borrowed), made on first use; null with an exception set when it
-// cannot be made.
-PyObject* panic_exception_type() noexcept;
+struct ModuleState;
+
+// Sets the panic exception, with `message`, as the current exception. Its type is the one
+// kept in `state`, made there on first use; without a state (a module that was never made), a
+// type made for this one exception.
+void raise_panic(ModuleState* state, std::string_view message) noexcept;
 
 }  // namespace zuv::module

@@ -5,29 +5,30 @@
 
 #include "arguments.h"
 #include "errors.h"
+#include "state.h"
 
 #include "zuv/tree.h"
 
 namespace zuv::module {
 
 // The Python objects of a value tree, or the ValueError of its conversion.
-CallResult value_to_result(const JsonValue& value);
+CallResult value_to_result(const ModuleState& state, const JsonValue& value);
 // The dict of a document tree, as every parse function returns it.
-CallResult root_to_python(const Root& root);
+CallResult root_to_python(const ModuleState& state, const Root& root);
 
 // parse(input): the document's dict.
-CallResult py_parse(const CallArguments& call);
+CallResult py_parse(ModuleState& state, const CallArguments& call);
 // parse_with_defaults(input): the document's dict after the slug and contents transforms.
-CallResult py_parse_with_defaults(const CallArguments& call);
+CallResult py_parse_with_defaults(ModuleState& state, const CallArguments& call);
 // parse_with_transforms(input, transforms, repo=None): the dict after the named transforms,
 // run in the order given. Every argument is converted, and every name matched, before parsing.
-CallResult py_parse_with_transforms(const CallArguments& call);
+CallResult py_parse_with_transforms(ModuleState& state, const CallArguments& call);
 // validate(ast, schema): the list of diagnostic dicts, in the validator's order.
-CallResult py_validate(const CallArguments& call);
+CallResult py_validate(ModuleState& state, const CallArguments& call);
 // collect_text(ast): the values of the tree's text nodes, concatenated.
-CallResult py_collect_text(const CallArguments& call);
+CallResult py_collect_text(ModuleState& state, const CallArguments& call);
 // query_all(ast, node_type): the dicts of every node of that kind, in document pre-order.
-CallResult py_query_all(const CallArguments& call);
+CallResult py_query_all(ModuleState& state, const CallArguments& call);
 // version(): the version str.
 CallResult py_version();
 

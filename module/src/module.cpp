@@ -1,10 +1,12 @@
-// The extension module `_zuv`: multi-phase initialisation and the method table.
+// The extension module `_zuv`: multi-phase initialisation, the module state and the method
+// table.
 
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
 #include "functions.h"
 #include "messages.h"
+#include "state.h"
 #include "trampoline.h"
 
 namespace zuv::module {
@@ -91,26 +93,24 @@ Result<bool> module_exec_step(PyObject* module) {
     if (!type_qualname(Py_TYPE(module), qualname)) qualname = kUnknownTypeName;
     return CallError::type_error(not_an_instance_message(qualname, "module"));
   }
+  ModuleState* state = module_state(module);
+  if (state == nullptr) internal_fault("module_exec was given a module without its state");
+  if (!init_module_state(*state)) return CallError::pending();
   return add_module_functions(module);
 }
 
 int module_exec(PyObject* module) { return module_exec_trampoline(module_exec_step, module); }
 
-PyModuleDef_Slot kSlots[] = {
-    {Py_mod_exec, reinterpret_cast<void*>(module_exec)},
-    {0, nullptr},
-};
-
 PyModuleDef kModule = {
     PyModuleDef_HEAD_INIT,
     "_zuv",
     "ZUV Python module.",
-    0,
+    sizeof(ModuleState),
     nullptr,
-    kSlots,
-    nullptr,
-    nullptr,
-    nullptr,
+    state_module_slots<module_exec>(),
+    module_state_traverse,
+    module_state_clear,
+    module_state_free,
 };
 
 }  // namespace

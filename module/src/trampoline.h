@@ -1,11 +1,13 @@
 #pragma once
 // The call wrapper every module function runs in.
 //
-// The interpreter calls an entry function (`fastcall_entry<body>`, `noargs_entry<body>`), which
-// hands the body to `module_function_trampoline`. The body returns a `CallResult`; the wrapper
+// The interpreter calls an entry function (`fastcall_entry<body>`, `noargs_entry<body>`) with
+// the module object the function belongs to, which hands the body and the module's state
+// (state.h) to `module_function_trampoline`. The body returns a `CallResult`; the wrapper
 // returns its object or sets its error, and turns every C++ exception that reaches it into the
 // panic exception (std::bad_alloc into MemoryError), so nothing unwinds into the interpreter.
-// Everything the body held is released before its error is set.
+// Everything the body held is released before its error is set. On entry it also takes the
+// calling thread's stack bounds for the stack checks of the deep recursions (zuv/stack.h).
 //
 // Registering a function is one line of the method table:
 //
@@ -16,14 +18,16 @@
 
 #include "arguments.h"
 #include "errors.h"
+#include "state.h"
 
 namespace zuv::module {
 
-using Body = CallResult (*)(const CallArguments& call);
+using Body = CallResult (*)(ModuleState& state, const CallArguments& call);
 using NoArgumentsBody = CallResult (*)();
 
-PyObject* module_function_trampoline(Body body, const CallArguments& call) noexcept;
-PyObject* module_function_trampoline(NoArgumentsBody body) noexcept;
+PyObject* module_function_trampoline(Body body, PyObject* module,
+                                     const CallArguments& call) noexcept;
+PyObject* module_function_trampoline(NoArgumentsBody body, PyObject* module) noexcept;
 // The same steps around the module's execution slot: 0, or -1 with the exception set.
 int module_exec_trampoline(Result<bool> (*step)(PyObject* module), PyObject* module) noexcept;
 
@@ -40,15 +44,15 @@ class ModuleCallScope {
 };
 
 template <Body body>
-PyObject* fastcall_entry(PyObject* /*module*/, PyObject* const* args, Py_ssize_t nargs,
+PyObject* fastcall_entry(PyObject* module, PyObject* const* args, Py_ssize_t nargs,
                          PyObject* kwnames) noexcept {
-  return module_function_trampoline(body,
+  return module_function_trampoline(body, module,
                                     CallArguments{args, PyVectorcall_NARGS(nargs), kwnames});
 }
 
 template <NoArgumentsBody body>
-PyObject* noargs_entry(PyObject* /*module*/, PyObject* /*unused*/) noexcept {
-  return module_function_trampoline(body);
+PyObject* noargs_entry(PyObject* module, PyObject* /*unused*/) noexcept {
+  return module_function_trampoline(body, module);
 }
 
 // The method table stores every entry function as a PyCFunction; the flags tell the interpreter

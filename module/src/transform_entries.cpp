@@ -1,6 +1,7 @@
 // parse_with_transforms: convert every argument and match every name, then parse, run the
 // transforms and return the dict.
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,9 @@ namespace zuv::module {
 
 namespace {
 
+// More names than this are rare; the list grows past it as items come.
+constexpr size_t kMaxReservedNames = 16;
+
 constexpr auto kParseWithTransformsParameters =
     parameters("parse_with_transforms", 2, "input", "transforms", "repo");
 
@@ -28,12 +32,14 @@ Result<std::vector<std::string>> transform_names(PyObject* object) {
     return CallError::type_error(not_an_instance_message(qualname, kSequenceTypeName));
   }
   std::vector<std::string> names;
-  // The length only sizes the list; a sequence that cannot tell it is still read.
+  // The length only sizes the list, and only up to a few names: it is the caller's code that
+  // tells it, and it may lie. A sequence that cannot tell it is still read.
   const Py_ssize_t length = PySequence_Size(object);
   if (length < 0) {
+    if (pending_exception_passes()) return CallError::pending();
     PyErr_Clear();
   } else {
-    names.reserve(static_cast<size_t>(length));
+    names.reserve(std::min(static_cast<size_t>(length), kMaxReservedNames));
   }
   PyRef iterator = PyRef::steal(PyObject_GetIter(object));
   if (!iterator) return CallError::pending();
@@ -48,7 +54,7 @@ Result<std::vector<std::string>> transform_names(PyObject* object) {
 
 }  // namespace
 
-CallResult py_parse_with_transforms(const CallArguments& call) {
+CallResult py_parse_with_transforms(ModuleState& state, const CallArguments& call) {
   auto bound = bind_arguments(kParseWithTransformsParameters, call);
   if (!bound) return std::move(bound).error();
   Result<std::string_view> input = bound->text(0);
@@ -62,7 +68,7 @@ CallResult py_parse_with_transforms(const CallArguments& call) {
   // Every name is matched before anything is parsed.
   NamedTransforms transforms = make_named_transforms(*names, *repo);
   if (transforms.error) return value_error_from_message(std::move(*transforms.error));
-  return root_to_python(parse_with_pipeline(transforms.transforms, *input));
+  return root_to_python(state, parse_with_pipeline(transforms.transforms, *input));
 }
 
 }  // namespace zuv::module

@@ -1,4 +1,4 @@
-from collections.abc import Sequence
+from collections.abc import Mapping, Sequence
 
 
 class Items(Sequence):
@@ -12,3 +12,19 @@ class Items(Sequence):
 
     def __len__(self):
         return len(self.items)
+
+
+class Tree(Mapping):
+    """A tree dict seen only through the Mapping protocol, its children an `Items`."""
+
+    def __init__(self, tree):
+        self.tree = dict(tree, children=Items(*tree["children"]))
+
+    def __getitem__(self, key):
+        return self.tree[key]
+
+    def __iter__(self):
+        return iter(self.tree)
+
+    def __len__(self):
+        return len(self.tree)

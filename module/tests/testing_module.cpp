@@ -14,6 +14,7 @@
 
 #include "arguments.h"
 #include "convert.h"
+#include "state.h"
 #include "trampoline.h"
 
 namespace zuv::module {
@@ -73,21 +74,21 @@ CallResult converted(Converted<PyRef> result) {
 }
 
 constexpr auto kRoundtripParameters = parameters("roundtrip", 1, "value");
-CallResult py_roundtrip(const CallArguments& call) {
+CallResult py_roundtrip(ModuleState& state, const CallArguments& call) {
   auto bound = bind_arguments(kRoundtripParameters, call);
   if (!bound) return std::move(bound).error();
-  Converted<JsonValue> value = python_to_value((*bound)[0]);
+  Converted<JsonValue> value = python_to_value(state, (*bound)[0]);
   if (!value) return pythonize_error_to_value_error(std::move(value).error());
-  return converted(value_to_python(*value));
+  return converted(value_to_python(state, *value));
 }
 
 constexpr auto kBuildParameters = parameters("build", 1, "json_text");
-CallResult py_build(const CallArguments& call) {
+CallResult py_build(ModuleState& state, const CallArguments& call) {
   auto bound = bind_arguments(kBuildParameters, call);
   if (!bound) return std::move(bound).error();
   Result<JsonValue> value = parse_json_argument((*bound)[0], bound->name(0));
   if (!value) return std::move(value).error();
-  return converted(value_to_python(*value));
+  return converted(value_to_python(state, *value));
 }
 
 // CPU seconds of the calling thread: on a shared machine, time spent waiting for a core is not
@@ -128,7 +129,7 @@ Result<Py_ssize_t> repeat_argument(PyObject* object) {
 // collector resumes), which a caller meets right after the call.
 constexpr auto kTimeToPythonParameters = parameters("time_value_to_python", 2, "json_text",
                                                     "repeat", "with_collection");
-CallResult py_time_value_to_python(const CallArguments& call) {
+CallResult py_time_value_to_python(ModuleState& state, const CallArguments& call) {
   auto bound = bind_arguments(kTimeToPythonParameters, call);
   if (!bound) return std::move(bound).error();
   Result<JsonValue> value = parse_json_argument((*bound)[0], bound->name(0));
@@ -140,7 +141,7 @@ CallResult py_time_value_to_python(const CallArguments& call) {
     return CallError::pending();
   }
   return timed(*repeat, [&](std::optional<CallError>& error, double start) {
-    Converted<PyRef> result = value_to_python(*value);
+    Converted<PyRef> result = value_to_python(state, *value);
     if (with_collection && result) PyRef::steal(PyList_New(0)).reset();
     const double took = thread_seconds() - start;
     if (!result) error = pythonize_error_to_value_error(std::move(result).error());
@@ -151,13 +152,13 @@ CallResult py_time_value_to_python(const CallArguments& call) {
 // Seconds of each of `repeat` conversions of `value` into a value tree.
 constexpr auto kTimeToValueParameters = parameters("time_python_to_value", 2, "value",
                                                    "repeat");
-CallResult py_time_python_to_value(const CallArguments& call) {
+CallResult py_time_python_to_value(ModuleState& state, const CallArguments& call) {
   auto bound = bind_arguments(kTimeToValueParameters, call);
   if (!bound) return std::move(bound).error();
   Result<Py_ssize_t> repeat = repeat_argument((*bound)[1]);
   if (!repeat) return std::move(repeat).error();
   return timed(*repeat, [&](std::optional<CallError>& error, double start) {
-    Converted<JsonValue> value = python_to_value((*bound)[0]);
+    Converted<JsonValue> value = python_to_value(state, (*bound)[0]);
     const double took = thread_seconds() - start;
     if (!value) error = pythonize_error_to_value_error(std::move(value).error());
     return took;
@@ -166,7 +167,7 @@ CallResult py_time_python_to_value(const CallArguments& call) {
 
 // Unwinds out of the body the way a fault of the module would.
 constexpr auto kFaultParameters = parameters("fault", 1, "kind");
-CallResult py_fault(const CallArguments& call) {
+CallResult py_fault(ModuleState& /*state*/, const CallArguments& call) {
   auto bound = bind_arguments(kFaultParameters, call);
   if (!bound) return std::move(bound).error();
   Result<std::string_view> kind = bound->text(0);
@@ -181,7 +182,7 @@ CallResult py_fault(const CallArguments& call) {
 
 // Echoes what the binder made of its arguments: {name: value} for every parameter given.
 constexpr auto kBindParameters = parameters("bind", 2, "first", "second", "third");
-CallResult py_bind(const CallArguments& call) {
+CallResult py_bind(ModuleState& /*state*/, const CallArguments& call) {
   auto bound = bind_arguments(kBindParameters, call);
   if (!bound) return std::move(bound).error();
   PyRef result = PyRef::steal(PyDict_New());
@@ -200,7 +201,7 @@ CallResult py_bind(const CallArguments& call) {
 
 // A text argument read through the binder: a new str built from the borrowed UTF-8 bytes.
 constexpr auto kTextParameters = parameters("text", 1, "value");
-CallResult py_text(const CallArguments& call) {
+CallResult py_text(ModuleState& /*state*/, const CallArguments& call) {
   auto bound = bind_arguments(kTextParameters, call);
   if (!bound) return std::move(bound).error();
   Result<std::string_view> text = bound->text(0);
@@ -211,7 +212,7 @@ CallResult py_text(const CallArguments& call) {
 
 // An optional text parameter: not given and None are no text.
 constexpr auto kOptionalTextParameters = parameters("optional_text", 0, "value");
-CallResult py_optional_text(const CallArguments& call) {
+CallResult py_optional_text(ModuleState& /*state*/, const CallArguments& call) {
   auto bound = bind_arguments(kOptionalTextParameters, call);
   if (!bound) return std::move(bound).error();
   Result<std::optional<std::string_view>> text = bound->optional_text(0);
@@ -224,7 +225,7 @@ CallResult py_optional_text(const CallArguments& call) {
 // Calls `fn` as the conversion of the argument 'fn', with the naming rule applied to whatever
 // it raises.
 constexpr auto kNamedParameters = parameters("named", 1, "fn");
-CallResult py_named(const CallArguments& call) {
+CallResult py_named(ModuleState& /*state*/, const CallArguments& call) {
   auto bound = bind_arguments(kNamedParameters, call);
   if (!bound) return std::move(bound).error();
   PyRef result = PyRef::steal(PyObject_CallNoArgs((*bound)[0]));
@@ -261,9 +262,15 @@ PyMethodDef kMethods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
+int module_exec(PyObject* module) {
+  ModuleState* state = module_state(module);
+  return state != nullptr && init_module_state(*state) ? 0 : -1;
+}
+
 PyModuleDef kModule = {
-    PyModuleDef_HEAD_INIT, "_zuv_testing", "Test-only access to the boundary of _zuv.", 0,
-    kMethods, nullptr, nullptr, nullptr, nullptr,
+    PyModuleDef_HEAD_INIT, "_zuv_testing", "Test-only access to the boundary of _zuv.",
+    sizeof(ModuleState), kMethods, state_module_slots<module_exec>(), module_state_traverse, module_state_clear,
+    module_state_free,
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 // scanner, each segment turned into nodes (Markdown through the bridge, components by parsing
 // their bodies again, display math through the math parser, faults as error nodes).
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -14,6 +15,7 @@
 #include "zuv/limits.h"
 #include "zuv/math.h"
 #include "zuv/parser.h"
+#include "zuv/stack.h"
 
 namespace zuv {
 
@@ -24,7 +26,8 @@ using namespace zuv::parser;
 class Pipeline {
  public:
   explicit Pipeline(std::string_view input)
-      : input_(input), map_(input), budget_(input.size()) {}
+      : input_(input), map_(input), budget_(input.size()),
+        depth_limit_(std::min(kMaxDocumentDepth, stack_levels_left(kStackPerDocumentLevel))) {}
 
   Root run() {
     FrontmatterSplit split = extract_frontmatter(input_);
@@ -50,8 +53,9 @@ class Pipeline {
         case Segment::Kind::Component: {
           auto& c = std::get<Segment::Component>(seg.value);
           const Position position = map_.position(c.open_tag.start, c.block_end);
-          if (depth + 1 >= kMaxDocumentDepth) {
-            // Deeper bodies are not parsed: the component stands as an error with its source.
+          if (depth + 1 >= depth_limit_ || stack_is_short()) {
+            // Deeper bodies are not parsed, nor bodies the thread's stack has no room for: the
+            // component stands as an error with its source.
             std::string raw(input_.substr(c.open_tag.start, c.block_end - c.open_tag.start));
             out.push_back(Node(NodeKind::Error,
                                ErrorNode{std::string(messages::kComponentNestingTooDeep),
@@ -102,6 +106,9 @@ class Pipeline {
   std::string_view input_;
   SourceMap map_;
   ErrorTextBudget budget_;
+  // Components nest below it: the nesting limit, or the levels that the passes over the tree
+  // find room for on this thread.
+  const size_t depth_limit_;
   markdown::Events events_;
 };
 

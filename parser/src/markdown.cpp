@@ -11,6 +11,7 @@
 
 #include "markdown.h"
 
+#include <algorithm>
 #include <iterator>
 #include <string>
 #include <utility>
@@ -25,6 +26,7 @@
 #include "text.h"
 #include "zuv/limits.h"
 #include "zuv/markdown.h"
+#include "zuv/stack.h"
 #include "zuv/unicode.h"
 
 namespace zuv::parser {
@@ -96,7 +98,10 @@ class Bridge {
   Bridge(std::string_view text, size_t base, const SourceMap& map, std::string_view input,
          ErrorTextBudget& budget, size_t depth, NodeList& out)
       : text_(text), base_(base), map_(map), points_(map), input_(input), budget_(budget),
-        depth_(depth), out_(out), first_(out.size()) {}
+        depth_(depth),
+        depth_limit_(std::min(kMaxDocumentDepth,
+                              depth + stack_levels_left(kStackPerDocumentLevel))),
+        out_(out), first_(out.size()) {}
 
   void run(md::Events& events) {
     md::parse_events(text_, events);
@@ -168,9 +173,10 @@ class Bridge {
   }
 
   void start(const md::Event& ev) {
-    // Containers past the nesting limit are not opened: their content goes into the deepest
-    // open frame, and their End events are skipped.
-    if (open_depth() >= kMaxDocumentDepth) {
+    // Containers past the nesting limit, or past what the thread's stack holds for the passes
+    // over the tree, are not opened: their content goes into the deepest open frame, and their
+    // End events are skipped.
+    if (open_depth() >= depth_limit_) {
       ++unopened_;
       return;
     }
@@ -345,7 +351,7 @@ class Bridge {
             i = k + closing.size();
             continue;
           }
-          if (open_depth() >= kMaxDocumentDepth) {
+          if (open_depth() >= depth_limit_) {
             // Too deep for another open component: its tag becomes an error and what would
             // have been its content stays where it is.
             std::string raw(html.substr(p, tag->end_in_text - p));
@@ -443,6 +449,7 @@ class Bridge {
   std::string_view input_;
   ErrorTextBudget& budget_;
   size_t depth_;
+  const size_t depth_limit_;  // open_depth() never reaches it
 
   NodeList& out_;  // the segment's nodes from first_
   size_t first_;

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <new>
 #include <stdexcept>
+#include <tuple>
+#include <vector>
 #include <sys/mman.h>
 
 namespace zuv {
@@ -154,30 +156,49 @@ const JsonValue* find_member(std::span<const JsonMember> members, std::string_vi
 
 // --- Values.
 
+// Without recursion, through a list of the items and members still to copy: a value may nest as
+// deep as the front matter allows, and be copied on a thread with little stack.
 JsonValue::JsonValue(const JsonValue& other) : JsonValue() {
-  const JsonValue& source = other.resolved();
-  switch (source.kind_) {
-    case Kind::Null:
-    case Kind::Bool:
-    case Kind::Unsigned:
-    case Kind::Signed:
-    case Kind::Float:
-      kind_ = source.kind_;
-      u_ = source.u_;
-      return;
-    case Kind::String: *this = make_string(source.text()); return;
-    case Kind::Array: {
-      const std::span<const JsonValue> items = source.items();
-      *this = make_array(JsonArray(items.begin(), items.end()));
-      return;
+  std::vector<std::pair<const JsonValue*, JsonValue*>> pending;
+  const JsonValue* from = &other;
+  JsonValue* to = this;
+  while (true) {
+    const JsonValue& source = from->resolved();
+    switch (source.kind_) {
+      case Kind::Null:
+      case Kind::Bool:
+      case Kind::Unsigned:
+      case Kind::Signed:
+      case Kind::Float:
+        to->kind_ = source.kind_;
+        to->u_ = source.u_;
+        break;
+      case Kind::String: *to = make_string(source.text()); break;
+      case Kind::Array: {
+        const std::span<const JsonValue> items = source.items();
+        *to = make_array(JsonArray(items.size()));
+        JsonValue* copies = to->array_->data();
+        for (size_t i = 0; i < items.size(); ++i) pending.emplace_back(&items[i], copies + i);
+        break;
+      }
+      case Kind::Object: {
+        const std::span<const JsonMember> members = source.members();
+        JsonObject object;
+        object.entries().reserve(members.size());
+        for (const JsonMember& m : members) {
+          object.entries().push_back(JsonMember{m.key, JsonValue()});
+        }
+        *to = make_object(std::move(object));
+        JsonMember* copies = to->object_->entries().data();
+        for (size_t i = 0; i < members.size(); ++i) {
+          pending.emplace_back(&members[i].value, &copies[i].value);
+        }
+        break;
+      }
     }
-    case Kind::Object: {
-      JsonObject object;
-      const std::span<const JsonMember> members = source.members();
-      object.entries().assign(members.begin(), members.end());
-      *this = make_object(std::move(object));
-      return;
-    }
+    if (pending.empty()) return;
+    std::tie(from, to) = pending.back();
+    pending.pop_back();
   }
 }
 
@@ -193,8 +214,8 @@ void JsonValue::release() noexcept {
     case Storage::Owned:
       switch (kind_) {
         case Kind::String: delete string_; break;
-        case Kind::Array: delete array_; break;
-        case Kind::Object: delete object_; break;
+        case Kind::Array:
+        case Kind::Object: release_owned_tree(); return;
         default: break;
       }
       break;
@@ -202,6 +223,49 @@ void JsonValue::release() noexcept {
   }
   storage_ = Storage::Inline;
   kind_ = Kind::Null;
+}
+
+// Without recursion: an owned value may nest as deep as the front matter allows, and be freed
+// on a thread with little stack. The owned containers below are detached onto a list, so each
+// is deleted once it holds none; a container without any is deleted at once, with no list.
+void JsonValue::release_owned_tree() noexcept {
+  auto nested = [](const JsonValue& v) {
+    if (v.kind_ == Kind::Array) {
+      return std::any_of(v.array_->begin(), v.array_->end(),
+                         [](const JsonValue& item) { return item.is_owned_container(); });
+    }
+    return std::any_of(v.object_->begin(), v.object_->end(),
+                       [](const JsonMember& m) { return m.value.is_owned_container(); });
+  };
+  auto free_shallow = [](JsonValue& v) {
+    if (v.kind_ == Kind::Array) {
+      delete v.array_;
+    } else {
+      delete v.object_;
+    }
+    v.storage_ = Storage::Inline;
+    v.kind_ = Kind::Null;
+  };
+  if (!nested(*this)) return free_shallow(*this);
+  try {
+    std::vector<JsonValue> pending;
+    pending.push_back(std::move(*this));
+    while (!pending.empty()) {
+      JsonValue value = std::move(pending.back());
+      pending.pop_back();
+      auto detach = [&](JsonValue& child) {
+        if (child.is_owned_container()) pending.push_back(std::move(child));
+      };
+      if (value.kind_ == Kind::Array) {
+        for (JsonValue& item : *value.array_) detach(item);
+      } else {
+        for (JsonMember& member : *value.object_) detach(member.value);
+      }
+      free_shallow(value);
+    }
+  } catch (...) {
+    // Out of memory for the list: what was not detached is freed by its destructors.
+  }
 }
 
 void JsonValue::make_owned() {
@@ -359,35 +423,65 @@ JsonValue* JsonArena::new_items(size_t n) {
   return items;
 }
 
+// The copies go without recursion, through a list of the items and members still to copy: a
+// value may nest as deep as the front matter allows, on a thread with little stack.
+
 JsonValue JsonArena::copy(const JsonValue& value) {
-  switch (value.kind()) {
-    case JsonValue::Kind::Null:
-    case JsonValue::Kind::Bool:
-    case JsonValue::Kind::Unsigned:
-    case JsonValue::Kind::Signed:
-    case JsonValue::Kind::Float: return JsonValue(value);
-    case JsonValue::Kind::String: return string(value.text());
-    case JsonValue::Kind::Array: return copy(value.items());
-    case JsonValue::Kind::Object: return copy(value.members());
-  }
-  return JsonValue();
+  if (!value.is_array() && !value.is_object()) return copy_scalar(value);
+  return value.is_array() ? copy(value.items()) : copy(value.members());
 }
 
 JsonValue JsonArena::copy(std::span<const JsonValue> source) {
-  JsonValue* items = new_items(source.size());
-  for (size_t i = 0; i < source.size(); ++i) items[i] = copy(source[i]);
-  return array(items, source.size());
+  std::vector<PendingCopy> pending;
+  JsonValue top = copy_container(source, pending);
+  copy_pending(pending);
+  return top;
 }
 
 JsonValue JsonArena::copy(std::span<const JsonMember> source) {
+  std::vector<PendingCopy> pending;
+  JsonValue top = copy_container(source, pending);
+  copy_pending(pending);
+  return top;
+}
+
+JsonValue JsonArena::copy_scalar(const JsonValue& value) {
+  return value.is_string() ? string(value.text()) : JsonValue(value);
+}
+
+JsonValue JsonArena::copy_container(std::span<const JsonValue> source,
+                                    std::vector<PendingCopy>& pending) {
+  JsonValue* items = new_items(source.size());
+  for (size_t i = 0; i < source.size(); ++i) pending.push_back({&source[i], items + i});
+  return array(items, source.size());
+}
+
+JsonValue JsonArena::copy_container(std::span<const JsonMember> source,
+                                    std::vector<PendingCopy>& pending) {
   JsonMember* members = new_members(source.size());
   for (size_t i = 0; i < source.size(); ++i) {
     const JsonKey& k = source[i].key;
     new (members + i) JsonMember{
         k.known() != JsonKey::kDynamic ? JsonKey(static_cast<Key>(k.known())) : key(k.text()),
-        copy(source[i].value)};
+        JsonValue()};
+    pending.push_back({&source[i].value, &members[i].value});
   }
   return object(members, source.size());
+}
+
+void JsonArena::copy_pending(std::vector<PendingCopy>& pending) {
+  while (!pending.empty()) {
+    const PendingCopy next = pending.back();
+    pending.pop_back();
+    const JsonValue& source = *next.source;
+    if (source.is_array()) {
+      *next.slot = copy_container(source.items(), pending);
+    } else if (source.is_object()) {
+      *next.slot = copy_container(source.members(), pending);
+    } else {
+      *next.slot = copy_scalar(source);
+    }
+  }
 }
 
 JsonValue JsonArena::adopt(std::unique_ptr<JsonArena> arena, JsonValue top) {

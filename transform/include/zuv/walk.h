@@ -5,7 +5,10 @@
 // node. It enters exactly the kinds whose `node_children` is not null: paragraph through
 // footnote_definition (the container kinds, link and image included) and component; never a
 // footnote_reference or a leaf kind. The walk goes one C++ frame deeper per nesting level, which
-// the parser and the dict-form reader bound.
+// the parser and the dict-form reader bound by the nesting limit and by the thread's stack
+// (zuv/stack.h): the parser nests no deeper than `kStackPerDocumentLevel` per level fits, and a
+// level of the reader costs more stack than a level of the walk, so a tree either built can be
+// walked on the same thread, and the walk needs no check of its own.
 
 #include <string>
 #include <utility>

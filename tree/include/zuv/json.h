@@ -283,6 +283,11 @@ class JsonValue {
   [[noreturn]] static void too_large();
   const JsonValue& resolved() const;
   void release() noexcept;
+  bool is_owned_container() const {
+    return storage_ == Storage::Owned && (kind_ == Kind::Array || kind_ == Kind::Object);
+  }
+  // Frees an owned array or object with the owned containers below it.
+  void release_owned_tree() noexcept;
   void make_owned();
 
   Kind kind_ = Kind::Null;
@@ -387,6 +392,15 @@ class JsonArena {
   struct Block {
     Block* next;
   };
+  // A value still to be copied, and the arena slot its copy goes into.
+  struct PendingCopy {
+    const JsonValue* source;
+    JsonValue* slot;
+  };
+  JsonValue copy_scalar(const JsonValue& value);
+  JsonValue copy_container(std::span<const JsonValue> source, std::vector<PendingCopy>& pending);
+  JsonValue copy_container(std::span<const JsonMember> source, std::vector<PendingCopy>& pending);
+  void copy_pending(std::vector<PendingCopy>& pending);
   static constexpr size_t kAlignment = alignof(std::max_align_t);
   void* allocate(size_t bytes) {
     bytes = (bytes + kAlignment - 1) & ~(kAlignment - 1);

@@ -7,7 +7,8 @@
 // that can create depth enforces one of these limits and reports an error value when it is
 // reached; the passes behind it may then recurse freely. The values are chosen so that the
 // deepest tree the parsers can build, walked by the most stack-hungry pass, stays well inside a
-// thread with 1 MiB of stack (the smallest stack a Python thread gets on the supported hosts).
+// thread with 1 MiB of stack. A thread may have far less (a host can ask for 32 KiB), so the
+// parsers and readers also stop where the thread's stack runs short (zuv/stack.h).
 
 #include <cstddef>
 

@@ -20,8 +20,9 @@
 // - `ReadContext` carries the place of the read (`ReadPlace::Value`: straight from the value
 //   given, as the root and the schema are read; `ReadPlace::Content`: inside a node) and the
 //   nesting depth. Each array or object that a reader enters is one level; a value nested more
-//   than `kMaxValueDepth` levels fails with "nesting too deep (more than 1024 levels)" instead
-//   of exhausting the stack, whatever the caller checked before.
+//   than `kMaxValueDepth` levels, or deeper than the thread's stack holds (zuv/stack.h), fails
+//   with "nesting too deep (more than 1024 levels)" instead of exhausting the stack, whatever
+//   the caller checked before.
 // - Element readers for texts, bools, unsigned integers, lists, optional values, whole JSON
 //   values and one-byte enumerations (a name as a string or as a one-entry object).
 
@@ -39,6 +40,7 @@
 #include "zuv/box.h"
 #include "zuv/json.h"
 #include "zuv/limits.h"
+#include "zuv/stack.h"
 
 namespace zuv {
 
@@ -93,6 +95,7 @@ enum class ReadPlace : uint8_t {
 struct ReadContext {
   ReadPlace place = ReadPlace::Value;
   size_t depth = 0;  // arrays and objects entered so far
+  std::uintptr_t stack_limit = zuv::stack_limit();  // the thread's stack bound (zuv/stack.h)
 };
 
 // One level of nesting, held while a reader works inside an array or object.
@@ -102,7 +105,8 @@ class ReadLevel {
   ReadLevel(const ReadLevel&) = delete;
   ReadLevel& operator=(const ReadLevel&) = delete;
   ~ReadLevel() { --ctx_.depth; }
-  bool too_deep() const { return ctx_.depth > kMaxValueDepth; }
+  // Past the limit, or past what the thread's stack holds.
+  bool too_deep() const { return ctx_.depth > kMaxValueDepth || stack_is_short(ctx_.stack_limit); }
 
  private:
   ReadContext& ctx_;
