@@ -50,7 +50,11 @@ def main() -> None:
     parser.add_argument("path", nargs="?", default=SAMPLE, type=pathlib.Path,
                         help="the document (default: examples/sample.zuv)")
     args = parser.parse_args()
-    tree = _zuv.parse(args.path.read_text(encoding="utf-8"))
+    try:
+        text = args.path.read_text(encoding="utf-8")
+    except OSError as e:
+        parser.error(f"cannot read {args.path}: {e.strerror}")
+    tree = _zuv.parse(text)
     if args.json:
         print(json.dumps(tree, indent=2, ensure_ascii=False))
     else:
