@@ -3,7 +3,7 @@
 # for; without it the folder keeps what it was configured with, at first Debian's python3.
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}
-release_options=(-DZUV_WERROR=ON -DPython3_EXECUTABLE=/usr/bin/python3)
+build_options=(-DZUV_WERROR=ON -DPython3_EXECUTABLE=/usr/bin/python3)
 if [ -n "${ZUV_PYTHONS:-}" ]; then
-  release_options+=("-DZUV_PYTHONS=$ZUV_PYTHONS")
+  build_options+=("-DZUV_PYTHONS=$ZUV_PYTHONS")
 fi

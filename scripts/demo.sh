@@ -4,9 +4,8 @@
 set -euo pipefail
 source "$(dirname "$0")/config.sh"
 bash "$repo/scripts/deps.sh" demo
-options=("${release_options[@]}")
 # A folder the test command set up keeps its tests; a new one is made without (no GTest needed).
-[ -f "$repo/build/CMakeCache.txt" ] || options+=(-DZUV_TESTS=OFF)
-cmake -S "$repo" -B "$repo/build" "${options[@]}" >/dev/null
+[ -f "$repo/build/CMakeCache.txt" ] || build_options+=(-DZUV_TESTS=OFF)
+cmake -S "$repo" -B "$repo/build" "${build_options[@]}" >/dev/null
 cmake --build "$repo/build" --target zuv_python >/dev/null
 PYTHONPATH="$repo/build/module" /usr/bin/python3 "$repo/scripts/demo.py" "$@"

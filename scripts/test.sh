@@ -6,19 +6,18 @@ set -euo pipefail
 source "$(dirname "$0")/config.sh"
 cd "$repo"
 bash scripts/deps.sh test
-jobs=$CMAKE_BUILD_PARALLEL_LEVEL
 
-cmake -S . -B build "${release_options[@]}" -DZUV_TESTS=ON >/dev/null
+cmake -S . -B build "${build_options[@]}" -DZUV_TESTS=ON >/dev/null
 cmake --build build
-ctest --test-dir build --output-on-failure -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$CMAKE_BUILD_PARALLEL_LEVEL"
 
 if [ "${ZUV_SKIP_PACKAGE:-0}" != 1 ]; then
   bash scripts/package_test.sh
 fi
 
 if [ "${ZUV_SKIP_SANITIZE:-0}" != 1 ]; then
-  cmake -S . -B build-asan "${release_options[@]}" -DZUV_TESTS=ON -DZUV_SANITIZE=ON \
+  cmake -S . -B build-asan "${build_options[@]}" -DZUV_TESTS=ON -DZUV_SANITIZE=ON \
         -DCMAKE_BUILD_TYPE=Debug >/dev/null
   cmake --build build-asan
-  ctest --test-dir build-asan --output-on-failure -j "$jobs"
+  ctest --test-dir build-asan --output-on-failure -j "$CMAKE_BUILD_PARALLEL_LEVEL"
 fi
