@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Builds the module and prints the tree of the sample document.
+# Builds the module and prints the tree of a document as an outline (or all of it with --json).
+# Usage: scripts/demo.sh [--json] [file.zuv]   (default: examples/sample.zuv)
 set -euo pipefail
-cd "$(dirname "$0")/.."
-bash scripts/deps.sh
-cmake -S . -B build >/dev/null
-cmake --build build -j "$(nproc)" --target zuv_python >/dev/null
-PYTHONPATH=build/module /usr/bin/python3 scripts/demo.py "${1:-examples/sample.zuv}"
+source "$(dirname "$0")/config.sh"
+bash "$repo/scripts/deps.sh" demo
+# A folder the test command set up keeps its tests; a new one is made without (no GTest needed).
+[ -f "$repo/build/CMakeCache.txt" ] || build_options+=(-DZUV_TESTS=OFF)
+cmake -S "$repo" -B "$repo/build" "${build_options[@]}" >/dev/null
+cmake --build "$repo/build" --target zuv_python >/dev/null
+PYTHONPATH="$repo/build/module" /usr/bin/python3 "$repo/scripts/demo.py" "$@"

@@ -1,17 +1,23 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: a release build with warnings as errors, then the
-# same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Builds everything and runs every test: a release build with warnings as errors, the package as
+# pip installs it, then the tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# ZUV_SKIP_PACKAGE=1 and ZUV_SKIP_SANITIZE=1 leave out the last two.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-bash scripts/deps.sh
-jobs=$(nproc)
+source "$(dirname "$0")/config.sh"
+cd "$repo"
+bash scripts/deps.sh test
 
-cmake -S . -B build -DZUV_WERROR=ON >/dev/null
-cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs"
+cmake -S . -B build "${build_options[@]}" -DZUV_TESTS=ON >/dev/null
+cmake --build build
+ctest --test-dir build --output-on-failure -j "$CMAKE_BUILD_PARALLEL_LEVEL"
+
+if [ "${ZUV_SKIP_PACKAGE:-0}" != 1 ]; then
+  bash scripts/package_test.sh
+fi
 
 if [ "${ZUV_SKIP_SANITIZE:-0}" != 1 ]; then
-  cmake -S . -B build-asan -DZUV_WERROR=ON -DZUV_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
-  cmake --build build-asan -j "$jobs"
-  ctest --test-dir build-asan --output-on-failure -j "$jobs"
+  cmake -S . -B build-asan "${build_options[@]}" -DZUV_TESTS=ON -DZUV_SANITIZE=ON \
+        -DCMAKE_BUILD_TYPE=Debug >/dev/null
+  cmake --build build-asan
+  ctest --test-dir build-asan --output-on-failure -j "$CMAKE_BUILD_PARALLEL_LEVEL"
 fi

@@ -95,16 +95,18 @@ class PointCursor {
 Node link_for(const GithubReference& ref, const GithubLinkContext& context, Position position) {
   std::string url(context.base_url);
   url += '/';
+  // Prefixes go in with push_back: assigning a literal to the empty string makes g++ 12 at -O3
+  // report an overlapping memcpy that cannot happen.
   std::string label;
   switch (ref.kind) {
     case GithubReferenceKind::Issue:
       url += context.repository;
       url += "/issues/";
-      label = "#";
+      label.push_back('#');
       label += ref.text;
       break;
     case GithubReferenceKind::Mention:
-      label = "@";
+      label.push_back('@');
       label += ref.text;
       break;
     case GithubReferenceKind::Commit:
