@@ -53,8 +53,12 @@ void prefer_huge_pages(void* data, std::size_t bytes) {
 }
 
 void Tree::reserve(std::size_t n) {
-  nodes_.reserve(n);
-  prefer_huge_pages(nodes_.data(), nodes_.capacity() * sizeof(Node));
+  // The advice comes before the nodes are copied over, or the copy faults in small pages.
+  std::vector<Node> bigger;
+  bigger.reserve(n);
+  prefer_huge_pages(bigger.data(), bigger.capacity() * sizeof(Node));
+  bigger.insert(bigger.end(), nodes_.begin(), nodes_.end());
+  nodes_.swap(bigger);
 }
 
 Events::Events() : storage_(std::make_unique<Storage>()) {}
