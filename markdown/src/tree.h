@@ -145,7 +145,9 @@ class Tree {
   // Descends into the current node: new items become its children.
   NodeIndex push() {
     NodeIndex ix = cur_;
-    if (nodes_[ix].item.kind == ItemKind::BlockQuote) quote_levels_.push_back(static_cast<std::uint32_t>(spine_.size()));
+    if (nodes_[ix].item.kind == ItemKind::BlockQuote) {
+      quote_levels_.push_back(static_cast<std::uint32_t>(spine_.size()));
+    }
     spine_.push_back(ix);
     cur_ = nodes_[ix].child;
     return ix;
