@@ -3,8 +3,11 @@
 //   markdown_bench [--runs N] [--reused-only] FILE...
 //   markdown_bench [--runs N] [--reused-only] --pathological [SIZE] [--only NAME]
 //
+//   markdown_bench --list | --dump NAME SIZE
+//
 // FILE...: each file; --pathological: each hostile input of tests/pathological.cpp built at
-// SIZE bytes (default 10^6), or only the one named.
+// SIZE bytes (default 10^6), or only the one named. --list prints the names of the hostile
+// inputs, --dump writes one of them to standard output (for bench/hostile.py).
 //
 // Prints one line per input: name, size, events, median MB/s over the runs (1 MB = 10^6 bytes,
 // over the thread's CPU time) with a fresh Events per parse, and the same when one Events is
@@ -32,9 +35,14 @@ double thread_seconds() {
 // Median MB/s; `reuse` parses into one Events object, else each parse makes a fresh one.
 double median_mb_per_s(const std::string& input, int runs, bool reuse, std::size_t& events) {
   std::vector<double> seconds;
-  // Repeat small inputs inside one timed run so the clock has something to measure.
-  const int inner = static_cast<int>(std::max<std::size_t>(1, (1u << 20) / (input.size() + 1)));
   zuv::markdown::Events reused;
+  // Repeat small inputs inside one timed run so the clock has something to measure, but not
+  // inputs that are slow already (a hostile one may take seconds).
+  const double before = thread_seconds();
+  zuv::markdown::parse_events(input, reused);
+  const double once = thread_seconds() - before;
+  int inner = static_cast<int>(std::max<std::size_t>(1, (1u << 20) / (input.size() + 1)));
+  if (once * inner > 0.05) inner = std::max(1, static_cast<int>(0.05 / once));
   for (int r = 0; r < runs; ++r) {
     double t0 = thread_seconds();
     for (int i = 0; i < inner; ++i) {
@@ -58,7 +66,7 @@ void report(const std::string& name, const std::string& input, int runs) {
   std::size_t events = 0;
   double fresh = g_reused_only ? 0.0 : median_mb_per_s(input, runs, false, events);
   double reused = median_mb_per_s(input, runs, true, events);
-  std::printf("%-36s %10zu %9zu %9.1f %9.1f\n", name.c_str(), input.size(), events, fresh, reused);
+  std::printf("%-36s %10zu %9zu %9.4g %9.4g\n", name.c_str(), input.size(), events, fresh, reused);
   std::fflush(stdout);
 }
 
@@ -82,6 +90,22 @@ int main(int argc, char** argv) {
       g_reused_only = true;
     } else if (arg == "--only" && i + 1 < argc) {
       only = argv[++i];
+    } else if (arg == "--list") {
+      for (const auto& c : zuv::markdown::testing::pathological_cases()) {
+        std::printf("%s\n", c.name);
+      }
+      return 0;
+    } else if (arg == "--dump" && i + 2 < argc) {
+      std::string name = argv[++i];
+      std::size_t dump_size = std::strtoul(argv[++i], nullptr, 10);
+      for (const auto& c : zuv::markdown::testing::pathological_cases()) {
+        if (name != c.name) continue;
+        std::string input = c.make(dump_size);
+        std::fwrite(input.data(), 1, input.size(), stdout);
+        return 0;
+      }
+      std::fprintf(stderr, "no hostile input named %s\n", name.c_str());
+      return 1;
     } else if (arg == "--pathological") {
       pathological = true;
       if (i + 1 < argc && argv[i + 1][0] != '-') size = std::strtoul(argv[++i], nullptr, 10);

@@ -31,22 +31,6 @@ struct LineResult {
 
 bool is_list_like(ItemKind k) { return k == ItemKind::List || k == ItemKind::DefinitionList; }
 
-// Blocks that hold other blocks.
-bool is_container(ItemKind k) {
-  switch (k) {
-    case ItemKind::List:
-    case ItemKind::ListItem:
-    case ItemKind::BlockQuote:
-    case ItemKind::FootnoteDefinition:
-    case ItemKind::DefinitionList:
-    case ItemKind::DefinitionListTitle:
-    case ItemKind::DefinitionListDefinition:
-      return true;
-    default:
-      return false;
-  }
-}
-
 // Delimiter flanking, with the previous character looked up no further back than the start of
 // the line's content (`line`). `ix` is relative to `line`; `rest` is the text from the run on.
 bool delim_run_can_open(std::string_view line, std::string_view rest, std::size_t run_len,

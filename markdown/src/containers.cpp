@@ -3,9 +3,17 @@
 namespace zuv::markdown {
 
 std::size_t scan_containers(const Tree& tree, LineStart& line) {
-  std::size_t matched = 0;
-  for (NodeIndex ix : tree.spine()) {
-    const Item& item = tree[ix].item;
+  const std::vector<NodeIndex>& spine = tree.spine();
+  std::size_t next_quote = 0;  // index in quote_levels() of the first block quote not continued
+  // At the line end every container but a block quote continues without consuming anything,
+  // and the next block quote does not: going there at once keeps a run of blank lines in deep
+  // lists from costing the depth once per line.
+  auto at_line_end = [&] {
+    const std::vector<std::uint32_t>& quotes = tree.quote_levels();
+    return next_quote < quotes.size() ? std::size_t{quotes[next_quote]} : spine.size();
+  };
+  for (std::size_t matched = 0; matched < spine.size(); ++matched) {
+    const Item& item = tree[spine[matched]].item;
     LineStart save = line;
     switch (item.kind) {
       case ItemKind::BlockQuote:
@@ -14,27 +22,35 @@ std::size_t scan_containers(const Tree& tree, LineStart& line) {
           line = save;
           return matched;
         }
+        ++next_quote;
         break;
       case ItemKind::ListItem:
       case ItemKind::DefinitionListDefinition:
-        if (!line.scan_space(item.count) && !line.is_at_eol()) {
-          line = save;
-          return matched;
+        // Short of the indentation, a line continues only at its end (where no columns of a
+        // tab are left: the scan took them).
+        if (!line.scan_space(item.count)) {
+          if (!line.is_at_eol()) {
+            line = save;
+            return matched;
+          }
+          return at_line_end();
         }
         break;
       case ItemKind::FootnoteDefinition:
         // Lines of a footnote definition after the first are indented by four columns.
-        if (!line.scan_space(4) && !line.is_at_eol()) {
-          line = save;
-          return matched;
+        if (!line.scan_space(4)) {
+          if (!line.is_at_eol()) {
+            line = save;
+            return matched;
+          }
+          return at_line_end();
         }
         break;
       default:
         break;
     }
-    ++matched;
   }
-  return matched;
+  return spine.size();
 }
 
 }  // namespace zuv::markdown

@@ -53,8 +53,12 @@ void prefer_huge_pages(void* data, std::size_t bytes) {
 }
 
 void Tree::reserve(std::size_t n) {
-  nodes_.reserve(n);
-  prefer_huge_pages(nodes_.data(), nodes_.capacity() * sizeof(Node));
+  // The advice comes before the nodes are copied over, or the copy faults in small pages.
+  std::vector<Node> bigger;
+  bigger.reserve(n);
+  prefer_huge_pages(bigger.data(), bigger.capacity() * sizeof(Node));
+  bigger.insert(bigger.end(), nodes_.begin(), nodes_.end());
+  nodes_.swap(bigger);
 }
 
 Events::Events() : storage_(std::make_unique<Storage>()) {}
@@ -104,8 +108,18 @@ class Emitter {
       if (cur == 0) {
         NodeIndex ix = tree_.pop();
         if (ix == 0) break;
-        open_.pop_back();
         const Item& item = tree_[ix].item;
+        // Containers inside a hidden one are hidden too, so while any is hidden, every
+        // container that ends is one of them.
+        if (is_container(item.kind)) {
+          if (hidden_ > 0) {
+            --hidden_;
+            tree_.next_sibling(ix);
+            continue;
+          }
+          --shown_;
+        }
+        open_.pop_back();
         Event& ev = push(EventKind::End, item);
         ev.tag = tag_of(item.kind);
         tree_.next_sibling(ix);
@@ -113,7 +127,6 @@ class Emitter {
       }
       if (is_maybe_inline(tree_[cur].item.kind)) inlines.handle_inline();
       if (emit(tree_[cur].item)) {
-        open_.push_back(out_.size() - 1);
         tree_.push();
       } else {
         tree_.next_sibling(cur);
@@ -138,7 +151,7 @@ class Emitter {
     return text_.substr(s, e - s);
   }
 
-  // Emits the event of one item; returns whether it opened a container.
+  // Emits the event of one item; returns whether it opened a container (shown or hidden).
   bool emit(const Item& item) {
     switch (item.kind) {
       case ItemKind::Text:
@@ -185,7 +198,15 @@ class Emitter {
       default:
         break;
     }
+    if (is_container(item.kind)) {
+      if (shown_ == kMaxContainerDepth) {
+        ++hidden_;
+        return true;
+      }
+      ++shown_;
+    }
     Event& ev = push(EventKind::Start, item);
+    open_.push_back(out_.size() - 1);
     ev.tag = tag_of(item.kind);
     switch (item.kind) {
       case ItemKind::Heading:
@@ -228,6 +249,8 @@ class Emitter {
   Events& all_;
   std::vector<Event>& out_;
   std::vector<std::size_t> open_;  // the Start events of the open containers
+  std::size_t shown_ = 0;   // open block containers that have events
+  std::size_t hidden_ = 0;  // open block containers past kMaxContainerDepth, inside those
 };
 
 }  // namespace

@@ -24,4 +24,7 @@ constexpr std::size_t kLinkLabelMaxCodepoints = 1000;
 // the output quadratic in the input; past the budget, references stay text.
 constexpr std::size_t kMinLinkRefExpansion = 100000;
 
+// The nesting limit of the event stream, kMaxContainerDepth, is part of the contract: see
+// zuv/markdown.h.
+
 }  // namespace zuv::markdown

@@ -39,28 +39,26 @@ void InlineParser::DelimiterStack::pop_all(Tree& tree) {
   std::fill(std::begin(bounds_), std::end(bounds_), 0);
 }
 
+// A failed search of a closer that cannot open also fails for a closer of the same run length
+// class that can (its condition is stricter), so it bounds both slots; a failed search of one
+// that can both open and close says nothing of the others. The lookup of a closer that cannot
+// open may take the smaller of its two slots: past both bounds only other delimiters remain.
 std::size_t InlineParser::DelimiterStack::lower_bound(char c, std::size_t count, bool both) const {
-  if (c == '_') {
-    std::size_t mod3 = bounds_[kUnderscoreBase + count % 3];
-    return both ? mod3 : std::min(mod3, bounds_[kUnderscoreNotBoth]);
-  }
-  if (c == '*') {
-    std::size_t mod3 = bounds_[kAsteriskBase + count % 3];
-    return both ? mod3 : std::min(mod3, bounds_[kAsteriskNotBoth]);
-  }
-  return bounds_[kTildes];
+  if (c == '~') return bounds_[count == 1 ? kSingleTildes : kDoubleTildes];
+  const bool underscore = c == '_';
+  std::size_t mod3 = bounds_[(underscore ? kUnderscoreBase : kAsteriskBase) + count % 3];
+  return both ? mod3 : std::min(mod3, bounds_[underscore ? kUnderscoreNotBoth : kAsteriskNotBoth]);
 }
 
 void InlineParser::DelimiterStack::set_lower_bound(char c, std::size_t count, bool both,
                                                    std::size_t bound) {
-  if (c == '_') {
-    bounds_[both ? kUnderscoreBase + count % 3 : kUnderscoreNotBoth] = bound;
-  } else if (c == '*') {
-    bounds_[kAsteriskBase + count % 3] = bound;
-    if (!both) bounds_[kAsteriskNotBoth] = bound;
-  } else {
-    bounds_[kTildes] = bound;
+  if (c == '~') {
+    bounds_[count == 1 ? kSingleTildes : kDoubleTildes] = bound;
+    return;
   }
+  const bool underscore = c == '_';
+  bounds_[(underscore ? kUnderscoreBase : kAsteriskBase) + count % 3] = bound;
+  if (!both) bounds_[underscore ? kUnderscoreNotBoth : kAsteriskNotBoth] = bound;
 }
 
 void InlineParser::DelimiterStack::truncate(std::size_t size) {
@@ -94,10 +92,7 @@ bool InlineParser::DelimiterStack::find_match(Tree& tree, char c, std::size_t ru
   return false;
 }
 
-void InlineParser::DelimiterStack::push(const DelimiterRun& el) {
-  if (el.c == '~') bounds_[kTildes] = std::min(bounds_[kTildes], stack_.size());
-  stack_.push_back(el);
-}
+void InlineParser::DelimiterStack::push(const DelimiterRun& el) { stack_.push_back(el); }
 
 // --- BracketStack, CodeDelims ---------------------------------------------------------------
 

@@ -53,15 +53,17 @@ class InlineParser {
     void set_lower_bound(char c, std::size_t count, bool both, std::size_t bound);
     void truncate(std::size_t size);
 
-    // Slots: `_` closers that cannot open, `*` likewise, `*` by run length mod 3, `~`, `_` by
-    // run length mod 3.
+    // Slots: `_` closers that cannot open, `*` likewise, `*` by run length mod 3, `~` by run
+    // length (a tilde run closes only one of its own length), `_` by run length mod 3. Every
+    // bound is at most the stack's size, so a pushed opener always lies above them.
     static constexpr std::size_t kUnderscoreNotBoth = 0;
     static constexpr std::size_t kAsteriskNotBoth = 1;
     static constexpr std::size_t kAsteriskBase = 2;
-    static constexpr std::size_t kTildes = 5;
+    static constexpr std::size_t kSingleTildes = 5;
     static constexpr std::size_t kUnderscoreBase = 6;
+    static constexpr std::size_t kDoubleTildes = 9;
     std::vector<DelimiterRun> stack_;
-    std::size_t bounds_[9] = {};
+    std::size_t bounds_[10] = {};
   };
 
   enum class BracketKind : std::uint8_t { Link, Image, Disabled };

@@ -67,6 +67,22 @@ inline bool is_maybe_inline(ItemKind k) { return k <= ItemKind::MaybeImage; }
 inline bool is_inline(ItemKind k) { return k < ItemKind::Root; }
 inline bool is_block(ItemKind k) { return k >= ItemKind::Root; }
 
+// Blocks that hold other blocks.
+inline bool is_container(ItemKind k) {
+  switch (k) {
+    case ItemKind::List:
+    case ItemKind::ListItem:
+    case ItemKind::BlockQuote:
+    case ItemKind::FootnoteDefinition:
+    case ItemKind::DefinitionList:
+    case ItemKind::DefinitionListTitle:
+    case ItemKind::DefinitionListDefinition:
+      return true;
+    default:
+      return false;
+  }
+}
+
 struct Item {
   std::size_t start = 0;
   std::size_t end = 0;
@@ -91,6 +107,7 @@ class Tree {
       : nodes_(std::move(nodes)), spine_(std::move(spine)) {
     nodes_.clear();
     spine_.clear();
+    quote_levels_.clear();
     if (nodes_.capacity() < capacity) reserve(capacity);
     nodes_.emplace_back();
   }
@@ -128,6 +145,9 @@ class Tree {
   // Descends into the current node: new items become its children.
   NodeIndex push() {
     NodeIndex ix = cur_;
+    if (nodes_[ix].item.kind == ItemKind::BlockQuote) {
+      quote_levels_.push_back(static_cast<std::uint32_t>(spine_.size()));
+    }
     spine_.push_back(ix);
     cur_ = nodes_[ix].child;
     return ix;
@@ -137,7 +157,7 @@ class Tree {
   NodeIndex pop() {
     if (spine_.empty()) return 0;
     NodeIndex ix = spine_.back();
-    spine_.pop_back();
+    drop_top();
     cur_ = ix;
     return ix;
   }
@@ -146,7 +166,7 @@ class Tree {
   NodeIndex remove_node() {
     if (spine_.empty()) return 0;
     NodeIndex ix = spine_.back();
-    spine_.pop_back();
+    drop_top();
     cur_ = ix;
     nodes_.pop_back();
     nodes_[ix].child = 0;
@@ -159,12 +179,15 @@ class Tree {
   }
   std::size_t spine_len() const { return spine_.size(); }
   const std::vector<NodeIndex>& spine() const { return spine_; }
+  // The levels of the spine that hold a block quote, outermost first.
+  const std::vector<std::uint32_t>& quote_levels() const { return quote_levels_; }
   std::size_t size() const { return nodes_.size(); }
 
   // Back to the first node, for walking the finished tree.
   void reset() {
     cur_ = nodes_.size() > 1 ? 1 : 0;
     spine_.clear();
+    quote_levels_.clear();
   }
 
   NodeIndex next_sibling(NodeIndex ix) {
@@ -222,11 +245,17 @@ class Tree {
   }
 
  private:
+  void drop_top() {
+    spine_.pop_back();
+    if (!quote_levels_.empty() && quote_levels_.back() == spine_.size()) quote_levels_.pop_back();
+  }
   void grow() { reserve(2 * nodes_.capacity()); }
   void reserve(std::size_t n);
 
   std::vector<Node> nodes_;
   std::vector<NodeIndex> spine_;
+  // Kept beside the spine so that a line end can skip the containers that continue there.
+  std::vector<std::uint32_t> quote_levels_;
   NodeIndex cur_ = 0;
 };
 

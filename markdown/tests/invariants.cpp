@@ -1,13 +1,34 @@
 #include "invariants.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace zuv::markdown::testing {
+namespace {
+
+bool is_container(Tag tag) {
+  switch (tag) {
+    case Tag::BlockQuote:
+    case Tag::List:
+    case Tag::Item:
+    case Tag::FootnoteDefinition:
+    case Tag::DefinitionList:
+    case Tag::DefinitionListTitle:
+    case Tag::DefinitionListDefinition:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
 
 std::string check_invariants(std::string_view input, const Events& events) {
   std::vector<const Event*> open;
   std::vector<std::uint32_t> inside;  // events seen directly inside each open container
   std::size_t index = 0;
+  std::size_t containers = 0;  // open block containers
   auto fail = [&](const char* what) {
     return "event " + std::to_string(index) + ": " + what;
   };
@@ -19,6 +40,7 @@ std::string check_invariants(std::string_view input, const Events& events) {
       if (start.tag != ev.tag) return fail("End tag differs from its Start");
       if (start.start != ev.start || start.end != ev.end) return fail("End range differs from its Start");
       if (start.content != inside.back()) return fail("Start content count is wrong");
+      if (is_container(ev.tag)) --containers;
       open.pop_back();
       inside.pop_back();
     } else {
@@ -51,6 +73,9 @@ std::string check_invariants(std::string_view input, const Events& events) {
         if ((ev.tag == Tag::Link || ev.tag == Tag::Image) && ev.link >= events.links.size()) {
           return fail("link fields");
         }
+        if (is_container(ev.tag) && ++containers > kMaxContainerDepth) {
+          return fail("containers nest deeper than the limit");
+        }
         open.push_back(&ev);
         inside.push_back(0);
       }
@@ -59,6 +84,15 @@ std::string check_invariants(std::string_view input, const Events& events) {
   }
   if (!open.empty()) return fail("Start without End");
   return {};
+}
+
+void parse_and_check_or_abort(std::string_view input) {
+  Events events = parse_events(input);
+  std::string problem = check_invariants(input, events);
+  if (!problem.empty()) {
+    std::fprintf(stderr, "invariant broken: %s\n", problem.c_str());
+    std::abort();
+  }
 }
 
 }  // namespace zuv::markdown::testing

@@ -32,6 +32,33 @@ std::string lines(std::size_t size, F line) {
   return out;
 }
 
+std::size_t starts(const Events& events, Tag tag) {
+  std::size_t n = 0;
+  for (const Event& ev : events.events) n += ev.kind == EventKind::Start && ev.tag == tag;
+  return n;
+}
+
+std::size_t texts(const Events& events, std::string_view text) {
+  std::size_t n = 0;
+  for (const Event& ev : events.events) n += ev.kind == EventKind::Text && ev.text == text;
+  return n;
+}
+
+std::string expect(bool ok, const char* what) { return ok ? "" : what; }
+
+// Lists nested past the limit: it shows half lists, half items, and the content stays.
+std::string deep_list_shown(const Events& events) {
+  return expect(starts(events, Tag::List) == kMaxContainerDepth / 2 &&
+                    starts(events, Tag::Item) == kMaxContainerDepth / 2 && texts(events, "x") == 1,
+                "not the lists up to the limit holding x");
+}
+
+std::string no_emphasis(const Events& events) {
+  return expect(starts(events, Tag::Emphasis) + starts(events, Tag::Strong) +
+                        starts(events, Tag::Strikethrough) == 0,
+                "a delimiter matched one of another kind");
+}
+
 }  // namespace
 
 const std::vector<PathologicalCase>& pathological_cases() {
@@ -43,6 +70,22 @@ const std::vector<PathologicalCase>& pathological_cases() {
          return lines(n, [&](std::size_t) { return q + "a\n"; });
        }},
       {"nested_lists_one_line", [](std::size_t n) { return repeat("- ", n) + "a\n"; }},
+      {"bare_nested_block_quotes", [](std::size_t n) { return repeat(">", n); },
+       [](const Events& events) {
+         return expect(events.events.size() == 2 * kMaxContainerDepth &&
+                           starts(events, Tag::BlockQuote) == kMaxContainerDepth,
+                       "not the block quotes up to the limit alone");
+       }},
+      // Every blank line once continued every open list.
+      {"blank_lines_after_deep_list",
+       [](std::size_t n) { return repeat("- ", 2 * n / 3) + "x" + repeat("\n", n / 3); },
+       deep_list_shown},
+      {"blank_quote_lines_after_deep_list",
+       [](std::size_t n) { return "> " + repeat("- ", 2 * n / 3) + "x\n" + repeat(">\n", n / 3); },
+       [](const Events& events) {
+         return expect(starts(events, Tag::BlockQuote) == 1 && texts(events, "x") == 1,
+                       "not one block quote holding x");
+       }},
       {"nested_lists_indented", [](std::size_t n) {
          return lines(n, [](std::size_t i) { return std::string(2 * (i % 3000), ' ') + "- a\n"; });
        }},
@@ -62,6 +105,19 @@ const std::vector<PathologicalCase>& pathological_cases() {
       {"underscore_openers", [](std::size_t n) { return repeat("_a ", n); }},
       {"unmatched_closers", [](std::size_t n) { return repeat("a* ", n); }},
       {"unmatched_underscore_closers", [](std::size_t n) { return repeat("a_ ", n); }},
+      // `_` closers once searched the whole stack of other openers every time.
+      {"underscore_closers_over_asterisk_openers", [](std::size_t n) { return repeat("*a_ ", n); },
+       no_emphasis},
+      {"asterisk_openers_then_underscore_closers",
+       [](std::size_t n) { return repeat("*a ", n / 2) + repeat("a_ ", n / 2); }, no_emphasis},
+      {"tilde_openers_then_underscore_closers",
+       [](std::size_t n) { return repeat("~a ", n / 2) + repeat("a_ ", n / 2); }, no_emphasis},
+      // A failed `~` closer does not hide the `~~` openers below it from a later `~~`.
+      {"single_tilde_closers_over_double_openers",
+       [](std::size_t n) { return repeat("~~a ", n / 2) + repeat("b~ ", n / 2) + "c~~"; },
+       [](const Events& events) {
+         return expect(starts(events, Tag::Strikethrough) == 1, "not one strikethrough");
+       }},
       {"emphasis_both_ways", [](std::size_t n) { return repeat("a**b", n); }},
       {"mixed_delimiters", [](std::size_t n) { return repeat("*_~", n) + "a"; }},
       {"nested_emphasis_balanced", [](std::size_t n) { return nest("*a ", "b", " c*", n); }},

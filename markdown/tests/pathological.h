@@ -6,12 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "zuv/markdown.h"
+
 namespace zuv::markdown::testing {
 
 struct PathologicalCase {
   const char* name;
   // Builds the input at about `size` bytes.
   std::string (*make)(std::size_t size);
+  // For the shapes that were once slow or large: what is wrong with their events, or "".
+  std::string (*check)(const Events& events) = nullptr;
 };
 
 const std::vector<PathologicalCase>& pathological_cases();

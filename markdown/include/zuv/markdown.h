@@ -67,6 +67,9 @@
 // Cost
 // ----
 // Time and memory are linear in the input; no part of the engine recurses per nesting level.
+// At most kMaxContainerDepth block containers (BlockQuote, List, Item, FootnoteDefinition and
+// the three definition list tags) are open at once in the stream: deeper ones are parsed as
+// usual but give no Start and End, and their content stands in the deepest container shown.
 // Offsets are byte offsets. The input need not be valid UTF-8: a malformed byte counts as
 // U+FFFD (a symbol, so punctuation where emphasis looks at neighbouring characters).
 #pragma once
@@ -79,6 +82,10 @@
 #include <vector>
 
 namespace zuv::markdown {
+
+// Block containers open at once in the event stream (see Cost above). Each costs two events
+// that outlive the parse, while a line of `>` opens one per byte.
+inline constexpr std::size_t kMaxContainerDepth = 256;
 
 enum class EventKind : std::uint8_t {
   Start,
