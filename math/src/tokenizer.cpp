@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 
+#include "zuv/ascii.h"
 #include "zuv/unicode.h"
 
 namespace zuv::math {
@@ -10,11 +11,6 @@ namespace {
 
 using K = MathTokenKind;
 
-constexpr bool is_space_byte(char c) {
-  return c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == ' ';
-}
-constexpr bool is_ascii_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-constexpr bool is_ascii_digit(char c) { return c >= '0' && c <= '9'; }
 
 // The token kind of each byte that is a token by itself; Char for every other byte.
 constexpr std::array<MathTokenKind, 256> kSingleByteKinds = [] {
@@ -68,8 +64,8 @@ MathToken scan_backslash(std::string_view s, size_t i) {
     default: break;
   }
   size_t j = i + 1;
-  if (is_ascii_letter(c)) {
-    while (j < s.size() && is_ascii_letter(s[j])) ++j;
+  if (is_ascii_alpha(c)) {
+    while (j < s.size() && is_ascii_alpha(s[j])) ++j;
     const std::string_view name = s.substr(i + 1, j - i - 1);
     if (name == "begin") return scan_environment(s, K::Begin, i, j);
     if (name == "end") return scan_environment(s, K::End, i, j);
@@ -87,14 +83,14 @@ MathToken scan_backslash(std::string_view s, size_t i) {
 
 
 size_t skip_source_whitespace(std::string_view source, size_t i) {
-  while (i < source.size() && is_space_byte(source[i])) ++i;
+  while (i < source.size() && is_ascii_space(source[i])) ++i;
   return i;
 }
 
 MathToken scan_math_token(std::string_view s, size_t i) {
   if (i >= s.size()) return make(K::Eof, s.size(), s.size());
   const char c = s[i];
-  if (is_space_byte(c)) return make(K::Whitespace, i, skip_source_whitespace(s, i));
+  if (is_ascii_space(c)) return make(K::Whitespace, i, skip_source_whitespace(s, i));
   if (c == '\\') return scan_backslash(s, i);
   if (is_ascii_digit(c)) {
     MathToken t = make(K::Digit, i, i + 1);

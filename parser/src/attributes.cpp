@@ -13,6 +13,7 @@
 #include "numbers.h"
 #include "tags.h"
 #include "zuv/unicode.h"
+#include "zuv/variable_path.h"
 
 namespace zuv::parser {
 

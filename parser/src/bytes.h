@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "zuv/ascii.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -15,14 +17,6 @@ namespace zuv::parser {
 
 inline constexpr size_t npos = std::string_view::npos;
 
-constexpr bool is_ascii_upper(char c) { return c >= 'A' && c <= 'Z'; }
-constexpr bool is_ascii_alpha(char c) { return (c >= 'a' && c <= 'z') || is_ascii_upper(c); }
-constexpr bool is_ascii_digit(char c) { return c >= '0' && c <= '9'; }
-constexpr bool is_ascii_alnum(char c) { return is_ascii_alpha(c) || is_ascii_digit(c); }
-// Space, tab, line feed, form feed and carriage return; not vertical tab.
-constexpr bool is_ascii_space(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
-}
 constexpr bool is_blank(char c) { return c == ' ' || c == '\t'; }
 constexpr bool is_name_byte(char c) { return is_ascii_alnum(c) || c == '_'; }
 

@@ -111,13 +111,10 @@ bool is_white_space_only(std::string_view s) {
   return true;
 }
 
-bool is_ascii_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool is_ascii_digit(char c) { return c >= '0' && c <= '9'; }
-
 bool is_language_name(std::string_view s) {
-  if (s.empty() || !is_ascii_letter(s[0])) return false;
+  if (s.empty() || !is_ascii_alpha(s[0])) return false;
   for (char c : s.substr(1)) {
-    if (!is_ascii_letter(c) && !is_ascii_digit(c) && c != '_' && c != '-') return false;
+    if (!is_ascii_alnum(c) && c != '_' && c != '-') return false;
   }
   return true;
 }

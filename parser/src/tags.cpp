@@ -33,21 +33,4 @@ std::optional<CloseTag> parse_close_tag(std::string_view text, size_t at) {
   return CloseTag{std::string(text.substr(at + 2, name_end - at - 2)), i + 1};
 }
 
-bool is_valid_variable_path(std::string_view path) {
-  if (path.empty()) return false;
-  bool segment_start = true;
-  for (char c : path) {
-    if (c == '.') {
-      if (segment_start) return false;
-      segment_start = true;
-    } else if (segment_start) {
-      if (!is_ascii_alpha(c) && c != '_') return false;
-      segment_start = false;
-    } else if (!is_name_byte(c)) {
-      return false;
-    }
-  }
-  return !segment_start;
-}
-
 }  // namespace zuv::parser

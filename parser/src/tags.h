@@ -77,8 +77,4 @@ AttributesResult parse_attributes(std::string_view text, size_t pos, size_t base
                                   const SourceMap& source_map, size_t tag_start,
                                   ErrorTextBudget& budget, TagSearchCache* cache = nullptr);
 
-// A dotted variable path: segments split at every `.`, each non-empty, beginning with
-// `[A-Za-z_]` and going on with `[A-Za-z0-9_]`. No white space is trimmed.
-bool is_valid_variable_path(std::string_view path);
-
 }  // namespace zuv::parser

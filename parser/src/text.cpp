@@ -5,6 +5,7 @@
 #include "tags.h"
 #include "zuv/math.h"
 #include "zuv/unicode.h"
+#include "zuv/variable_path.h"
 
 namespace zuv::parser {
 

@@ -18,6 +18,7 @@
 
 #include "keyed_sort.h"
 #include "numbers.h"
+#include "zuv/ascii.h"
 
 namespace zuv::parser {
 
@@ -91,7 +92,7 @@ bool all_radix_digits(std::string_view digits, int radix) {
   if (digits.empty()) return false;
   return std::all_of(digits.begin(), digits.end(), [radix](char c) {
     if (radix == 8) return c >= '0' && c <= '7';
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    return is_ascii_hex_digit(c);
   });
 }
 

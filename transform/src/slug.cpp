@@ -1,6 +1,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "zuv/ascii.h"
 #include "zuv/transform.h"
 #include "zuv/walk.h"
 
@@ -90,10 +91,6 @@ void assign_heading_slugs(NodeList& nodes, SlugRegistry& registry) {
   }
 }
 
-bool is_ascii_alnum(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
 }  // namespace
 
 // Byte-wise: every byte of a non-ASCII code point is a separator, and a run of separators
@@ -104,7 +101,7 @@ std::string heading_slug(std::string_view text) {
   bool after_separator = true;
   for (char c : text) {
     if (is_ascii_alnum(c)) {
-      slug += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+      slug += to_ascii_lower(c);
       after_separator = false;
     } else if (!after_separator) {
       slug += '-';

@@ -1,13 +1,8 @@
 #include "zuv/variable_path.h"
 
+#include "zuv/ascii.h"
+
 namespace zuv {
-
-namespace {
-
-constexpr bool is_ascii_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-constexpr bool is_ascii_digit(char c) { return c >= '0' && c <= '9'; }
-
-}  // namespace
 
 bool is_valid_variable_path(std::string_view path) {
   bool at_segment_start = true;
@@ -15,7 +10,7 @@ bool is_valid_variable_path(std::string_view path) {
     if (c == '.') {
       if (at_segment_start) return false;
       at_segment_start = true;
-    } else if (is_ascii_letter(c) || c == '_' || (!at_segment_start && is_ascii_digit(c))) {
+    } else if (is_ascii_alpha(c) || c == '_' || (!at_segment_start && is_ascii_digit(c))) {
       at_segment_start = false;
     } else {
       return false;
