@@ -20,7 +20,9 @@ namespace zuv::parser {
 
 namespace {
 
-// The kinds both passes descend into; every other kind passes through untouched.
+// The kinds both passes descend into; every other kind passes through untouched. A component's
+// children were finished as a segment of their own and html holds raw markup; the definition
+// list and footnote definition kinds keep the text as the engine split it, as callers see it.
 bool is_descended(NodeKind k) {
   switch (k) {
     case NodeKind::Paragraph:

@@ -260,27 +260,13 @@ template <const auto& Spec>
 }
 
 DictStatus dispatch(NodeKind kind, const JsonValue& value, size_t first, Node& out, ReadContext& ctx) {
+  if (is_standard_block(kind)) {
+    return read_payload<kStandardBlockRecord>(kind, value, first, out, ctx);
+  }
   switch (kind) {
     case NodeKind::Text: return read_payload<kTextNodeRecord>(kind, value, first, out, ctx);
     case NodeKind::CodeInline: return read_payload<kCodeInlineRecord>(kind, value, first, out, ctx);
     case NodeKind::CodeBlock: return read_payload<kCodeBlockRecord>(kind, value, first, out, ctx);
-    case NodeKind::Paragraph:
-    case NodeKind::Heading:
-    case NodeKind::List:
-    case NodeKind::ListItem:
-    case NodeKind::Blockquote:
-    case NodeKind::ThematicBreak:
-    case NodeKind::Html:
-    case NodeKind::Table:
-    case NodeKind::TableRow:
-    case NodeKind::TableCell:
-    case NodeKind::Emphasis:
-    case NodeKind::Strong:
-    case NodeKind::Strikethrough:
-    case NodeKind::DefinitionList:
-    case NodeKind::DefinitionTerm:
-    case NodeKind::DefinitionDescription:
-      return read_payload<kStandardBlockRecord>(kind, value, first, out, ctx);
     case NodeKind::Link: return read_payload<kLinkRecord>(kind, value, first, out, ctx);
     case NodeKind::Image: return read_payload<kImageRecord>(kind, value, first, out, ctx);
     case NodeKind::FootnoteDefinition:
@@ -294,6 +280,7 @@ DictStatus dispatch(NodeKind kind, const JsonValue& value, size_t first, Node& o
     case NodeKind::Component: return read_payload<kComponentRecord>(kind, value, first, out, ctx);
     case NodeKind::Variable: return read_payload<kVariableRecord>(kind, value, first, out, ctx);
     case NodeKind::Error: return read_payload<kErrorRecord>(kind, value, first, out, ctx);
+    default: break;  // the standard block kinds, read above
   }
   return {};
 }

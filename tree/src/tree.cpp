@@ -40,24 +40,8 @@ const NodeList* node_children(const Node& node) {
 }
 
 NodeList* node_children(Node& node) {
+  if (is_standard_block(node.kind)) return &node.as<StandardBlockNode>().children;
   switch (node.kind) {
-    case NodeKind::Paragraph:
-    case NodeKind::Heading:
-    case NodeKind::List:
-    case NodeKind::ListItem:
-    case NodeKind::Blockquote:
-    case NodeKind::ThematicBreak:
-    case NodeKind::Html:
-    case NodeKind::Table:
-    case NodeKind::TableRow:
-    case NodeKind::TableCell:
-    case NodeKind::Emphasis:
-    case NodeKind::Strong:
-    case NodeKind::Strikethrough:
-    case NodeKind::DefinitionList:
-    case NodeKind::DefinitionTerm:
-    case NodeKind::DefinitionDescription:
-      return &node.as<StandardBlockNode>().children;
     case NodeKind::Link: return &node.as<LinkNode>().children;
     case NodeKind::Image: return &node.as<ImageNode>().children;
     case NodeKind::FootnoteDefinition: return &node.as<FootnoteNode>().children;
@@ -72,9 +56,9 @@ NodeList* node_children(Node& node) {
     case NodeKind::CrossRef:
     case NodeKind::Variable:
     case NodeKind::Error:
+    default:  // the standard block kinds, answered above
       return nullptr;
   }
-  return nullptr;
 }
 
 }  // namespace zuv

@@ -131,6 +131,7 @@ JsonValue Writer::attribute_value(const AttributeValue& value) {
 
 JsonValue Writer::node(const Node& node) {
   const std::string_view tag = node_kind_tag(node.kind);
+  if (is_standard_block(node.kind)) return standard_block(tag, node.as<StandardBlockNode>());
   switch (node.kind) {
     case NodeKind::Text: {
       const auto& t = node.as<TextNode>();
@@ -153,23 +154,6 @@ JsonValue Writer::node(const Node& node) {
           .type(tag).put(Key::value, str(c.value));
       return o.done();
     }
-    case NodeKind::Paragraph:
-    case NodeKind::Heading:
-    case NodeKind::List:
-    case NodeKind::ListItem:
-    case NodeKind::Blockquote:
-    case NodeKind::ThematicBreak:
-    case NodeKind::Html:
-    case NodeKind::Table:
-    case NodeKind::TableRow:
-    case NodeKind::TableCell:
-    case NodeKind::Emphasis:
-    case NodeKind::Strong:
-    case NodeKind::Strikethrough:
-    case NodeKind::DefinitionList:
-    case NodeKind::DefinitionTerm:
-    case NodeKind::DefinitionDescription:
-      return standard_block(tag, node.as<StandardBlockNode>());
     case NodeKind::Link: {
       const auto& l = node.as<LinkNode>();
       return obj(5).put(Key::children, nodes(l.children))
@@ -234,6 +218,7 @@ JsonValue Writer::node(const Node& node) {
           .put(Key::position, position(e.position))
           .put(Key::rawContent, str(e.rawContent)).type(tag).done();
     }
+    default: break;  // the standard block kinds, written above
   }
   return JsonValue();
 }

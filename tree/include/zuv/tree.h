@@ -55,6 +55,46 @@ inline constexpr std::array<std::string_view, kNodeKindCount> kNodeKindTags = {
 inline constexpr std::string_view node_kind_tag(NodeKind k) {
   return kNodeKindTags[static_cast<size_t>(k)];
 }
+
+// The sixteen standard block kinds, which share `StandardBlockNode`: containers and spans with
+// nothing of their own but children and a few optional fields. The one list of them.
+constexpr bool is_standard_block(NodeKind k) {
+  switch (k) {
+    case NodeKind::Paragraph:
+    case NodeKind::Heading:
+    case NodeKind::List:
+    case NodeKind::ListItem:
+    case NodeKind::Blockquote:
+    case NodeKind::ThematicBreak:
+    case NodeKind::Html:
+    case NodeKind::Table:
+    case NodeKind::TableRow:
+    case NodeKind::TableCell:
+    case NodeKind::Emphasis:
+    case NodeKind::Strong:
+    case NodeKind::Strikethrough:
+    case NodeKind::DefinitionList:
+    case NodeKind::DefinitionTerm:
+    case NodeKind::DefinitionDescription:
+      return true;
+    case NodeKind::Text:
+    case NodeKind::CodeInline:
+    case NodeKind::CodeBlock:
+    case NodeKind::Link:
+    case NodeKind::Image:
+    case NodeKind::FootnoteDefinition:
+    case NodeKind::FootnoteReference:
+    case NodeKind::MathInline:
+    case NodeKind::MathDisplay:
+    case NodeKind::Citation:
+    case NodeKind::CrossRef:
+    case NodeKind::Component:
+    case NodeKind::Variable:
+    case NodeKind::Error:
+      return false;
+  }
+  return false;
+}
 std::optional<NodeKind> node_kind_from_tag(std::string_view tag);
 
 struct Node;
@@ -201,26 +241,11 @@ using NodePayload =
 
 // The payload alternative each kind carries.
 constexpr size_t node_payload_of(NodeKind k) {
+  if (is_standard_block(k)) return 3;
   switch (k) {
     case NodeKind::Text: return 0;
     case NodeKind::CodeInline: return 1;
     case NodeKind::CodeBlock: return 2;
-    case NodeKind::Paragraph:
-    case NodeKind::Heading:
-    case NodeKind::List:
-    case NodeKind::ListItem:
-    case NodeKind::Blockquote:
-    case NodeKind::ThematicBreak:
-    case NodeKind::Html:
-    case NodeKind::Table:
-    case NodeKind::TableRow:
-    case NodeKind::TableCell:
-    case NodeKind::Emphasis:
-    case NodeKind::Strong:
-    case NodeKind::Strikethrough:
-    case NodeKind::DefinitionList:
-    case NodeKind::DefinitionTerm:
-    case NodeKind::DefinitionDescription: return 3;
     case NodeKind::Link: return 4;
     case NodeKind::Image: return 5;
     case NodeKind::FootnoteDefinition:
@@ -232,8 +257,8 @@ constexpr size_t node_payload_of(NodeKind k) {
     case NodeKind::Component: return 11;
     case NodeKind::Variable: return 12;
     case NodeKind::Error: return 13;
+    default: return 3;  // the standard block kinds
   }
-  return 0;
 }
 
 namespace detail {
