@@ -30,45 +30,34 @@ def positions(node):
 
 
 # ---- heading slugs ---------------------------------------------------------------------------
+# The slug rule and the de-duplication are tabled in transform/tests/slug_test.cpp; here, what
+# a parsed document and the Python edge add: the text of real inline nodes, non-ASCII text
+# arriving from a str, and a heading without a slug having no `id` key at all.
 
 
 @pytest.mark.parametrize(
     "heading, slug",
     [
         ("Hello, World!", "hello-world"),
-        ("  --Hello--  ", "hello"),
-        ("Q&A: Tips & Tricks!", "q-a-tips-tricks"),
         ("Café Ünder", "caf-nder"),
-        ("Version 2.0_beta", "version-2-0-beta"),
         # Only text nodes count: code, math and citations add nothing, link and emphasis do.
         ("The `run` command", "the-command"),
         ("Area $x^2$ here", "area-here"),
         ("See [@key] now", "see-now"),
         ("[Link](http://u) and *em*", "link-and-em"),
         ("日本語 Éï", None),
-        ("!!! ???", None),
         ("`only code`", None),
-        ("", None),
     ],
 )
 def test_heading_slugs(heading, slug):
     tree = slugged(f"# {heading}\n")
     assert ids(tree["children"]) == [slug]
+    assert ("id" in tree["children"][0]) == (slug is not None)
 
 
-@pytest.mark.parametrize(
-    "headings, expected",
-    [
-        (["Intro", "Intro", "Intro"], ["intro", "intro-1", "intro-2"]),
-        # A suffixed id is itself taken, so "A 1" after "A", "A" cannot repeat "a-1".
-        (["A", "A", "A 1"], ["a", "a-1", "a-1-1"]),
-        (["A 1", "A", "A"], ["a-1", "a", "a-2"]),
-        (["x", "!", "x"], ["x", None, "x-1"]),
-    ],
-)
-def test_slugs_are_unique_across_the_document(headings, expected):
-    doc = "".join(f"# {h}\n\n" for h in headings)
-    assert ids(slugged(doc)["children"]) == expected
+def test_slugs_are_unique_across_the_document():
+    doc = "# A\n\n# A\n\n# !\n\n# A 1\n"
+    assert ids(slugged(doc)["children"]) == ["a", "a-1", None, "a-1-1"]
 
 
 def test_headings_in_containers():
