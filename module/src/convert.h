@@ -64,4 +64,7 @@ Converted<JsonValue> python_to_value(ModuleState& state, PyObject* object);
 // The ValueError of a conversion failure, or the exception that passes unchanged.
 CallError pythonize_error_to_value_error(ConversionError error);
 
+// The conversion failure for the exception pending in the interpreter (both directions).
+ConversionError pending_conversion_error();
+
 }  // namespace zuv::module
