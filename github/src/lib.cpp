@@ -1,20 +1,13 @@
 #include <optional>
 #include <string>
 
+#include "zuv/ascii.h"
 #include "zuv/github.h"
 
 namespace zuv {
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool is_alnum(char c) { return is_digit(c) || is_letter(c); }
-bool is_hex_letter(char c) { return (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-bool is_hex(char c) { return is_digit(c) || is_hex_letter(c); }
-bool is_name_byte(char c) { return is_alnum(c) || c == '_' || c == '-'; }
-bool is_white(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
-}
+bool is_name_byte(char c) { return is_ascii_alnum(c) || c == '_' || c == '-'; }
 
 constexpr size_t kMinCommitLength = 7;
 constexpr size_t kMaxCommitLength = 40;
@@ -161,9 +154,9 @@ std::vector<GithubReference> find_github_references(std::string_view text) {
   // times, so the scan is linear.
   while (i < n) {
     const char c = text[i];
-    const bool after_alnum = i > 0 && is_alnum(text[i - 1]);
+    const bool after_alnum = i > 0 && is_ascii_alnum(text[i - 1]);
     if (c == '#') {
-      const size_t end = run_end(text, i + 1, is_digit);
+      const size_t end = run_end(text, i + 1, is_ascii_digit);
       if (end == i + 1) {
         i += 2;
       } else if (after_alnum) {
@@ -176,23 +169,23 @@ std::vector<GithubReference> find_github_references(std::string_view text) {
       const size_t end = run_end(text, i + 1, is_name_byte);
       if (end == i + 1) {
         i += 2;
-      } else if (i > 0 && !is_white(text[i - 1])) {
+      } else if (i > 0 && !is_ascii_space(text[i - 1])) {
         i = end + 1;
       } else {
         refs.push_back({text.substr(i + 1, end - i - 1), i, end, GithubReferenceKind::Mention});
         i = end;
       }
-    } else if (is_hex(c)) {
+    } else if (is_ascii_hex_digit(c)) {
       if (after_alnum) {
         ++i;
         continue;
       }
-      const size_t end = run_end(text, i, is_hex);
+      const size_t end = run_end(text, i, is_ascii_hex_digit);
       const size_t length = end - i;
       const std::string_view run = text.substr(i, length);
       const bool has_letter = run.find_first_not_of("0123456789") != std::string_view::npos;
       if (length < kMinCommitLength || length > kMaxCommitLength ||
-          (end < n && is_letter(text[end])) || !has_letter) {
+          (end < n && is_ascii_alpha(text[end])) || !has_letter) {
         i = end + 1;
       } else {
         refs.push_back({run, i, end, GithubReferenceKind::Commit});

@@ -24,6 +24,7 @@
 #include "tag_search.h"
 #include "tags.h"
 #include "text.h"
+#include "zuv/ascii.h"
 #include "zuv/limits.h"
 #include "zuv/markdown.h"
 #include "zuv/stack.h"
@@ -84,12 +85,6 @@ FrameKind frame_kind_of(md::Tag tag) {
   }
   return FrameKind::Paragraph;
 }
-
-bool is_ascii_space(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
-}
-
-bool is_upper(char c) { return c >= 'A' && c <= 'Z'; }
 
 bool all_unicode_white_space(std::string_view s) { return trim_unicode_white_space(s).empty(); }
 
@@ -312,7 +307,7 @@ class Bridge {
       while (i < html.size() && is_ascii_space(html[i])) ++i;
       if (i >= html.size()) break;
       const size_t p = i;
-      if (html[p] == '<' && p + 1 < html.size() && is_upper(html[p + 1])) {
+      if (html[p] == '<' && p + 1 < html.size() && is_ascii_upper(html[p + 1])) {
         if (!cache) cache.emplace(html);
         OpenTagResult r = parse_open_tag(html, p, s0, map_, budget_, &*cache);
         if (auto* err = std::get_if<TagError>(&r)) {
@@ -367,7 +362,7 @@ class Bridge {
           continue;
         }
       } else if (html[p] == '<' && p + 2 < html.size() && html[p + 1] == '/' &&
-                 is_upper(html[p + 2])) {
+                 is_ascii_upper(html[p + 2])) {
         break;
       }
       // Step past the whole character at p, then on to the next '<'.
@@ -384,7 +379,7 @@ class Bridge {
     }
 
     std::string_view t = trim_unicode_white_space(html);
-    if (t.size() >= 3 && t[0] == '<' && t[1] == '/' && is_upper(t[2])) {
+    if (t.size() >= 3 && t[0] == '<' && t[1] == '/' && is_ascii_upper(t[2])) {
       if (std::optional<CloseTag> close = parse_close_tag(t, 0)) {
         close_component(close->name, html, s0, e);
         return;
