@@ -8,12 +8,12 @@
 #include <utility>
 #include <vector>
 
+#include "code_points.h"
 #include "containers.h"
 #include "guards.h"
 #include "link_label.h"
 #include "plain_text.h"
 #include "scanners.h"
-#include "unicode.h"
 
 namespace zuv::markdown {
 namespace {

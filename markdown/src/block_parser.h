@@ -15,8 +15,8 @@
 
 #include <string_view>
 
+#include "block_tree.h"
 #include "parse_state.h"
-#include "tree.h"
 
 namespace zuv::markdown {
 

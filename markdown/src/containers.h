@@ -4,8 +4,8 @@
 
 #include <cstddef>
 
+#include "block_tree.h"
 #include "scanners.h"
-#include "tree.h"
 
 namespace zuv::markdown {
 

@@ -8,10 +8,10 @@
 #endif
 
 #include "block_parser.h"
+#include "block_tree.h"
 #include "inline_parser.h"
 #include "parse_state.h"
 #include "storage.h"
-#include "tree.h"
 #include "zuv/markdown.h"
 
 namespace zuv::markdown {

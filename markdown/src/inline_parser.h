@@ -18,9 +18,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "block_tree.h"
 #include "parse_state.h"
 #include "scanners.h"
-#include "tree.h"
 
 namespace zuv::markdown {
 

@@ -1,6 +1,6 @@
 #include "link_label.h"
 
-#include "unicode.h"
+#include "code_points.h"
 
 namespace zuv::markdown {
 namespace {

@@ -4,9 +4,9 @@
 #include <array>
 #include <cstring>
 
+#include "code_points.h"
 #include "entities.h"
 #include "plain_text.h"
-#include "unicode.h"
 
 namespace zuv::markdown {
 namespace {

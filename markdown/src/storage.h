@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tree.h"
+#include "block_tree.h"
 #include "zuv/markdown.h"
 
 namespace zuv::markdown {

@@ -1,4 +1,4 @@
-#include "unicode.h"
+#include "code_points.h"
 
 #include <algorithm>
 
