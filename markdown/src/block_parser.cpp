@@ -282,7 +282,7 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
       flush_pending_task();
       continue_list(marker_start, marker->ch, marker->start);
       Item li = make_item(marker_start, after_marker, ItemKind::ListItem);
-      li.count = static_cast<std::uint32_t>(marker->indent);
+      li.set_content_indent(static_cast<std::uint32_t>(marker->indent));
       tree_.append(li);
       tree_.push();
       if (auto n = scan_blank_line(from(after_marker))) {
@@ -291,7 +291,7 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
       }
       if (auto checked = line.scan_task_list_marker()) {
         Item task = make_item(after_marker, start_ix + line.bytes_scanned(), ItemKind::TaskListMarker);
-        task.flag = *checked;
+        task.set_checked(*checked);
         if (auto n = scan_blank_line(from(task.end))) {
           tree_.append(task);
           begin_list_item_ = task.end + *n;
@@ -310,7 +310,7 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
         if (prior.kind == ItemKind::Paragraph) {
           // The paragraph becomes the list, holding a title made of the paragraph's content.
           prior.kind = ItemKind::DefinitionList;
-          prior.flag = true;  // tight
+          prior.set_tight(true);
           NodeIndex title = tree_.create_node(make_item(prior.start, prior.end, ItemKind::DefinitionListTitle));
           tree_[title].child = tree_[cur].child;
           tree_[cur].child = title;
@@ -321,11 +321,11 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
         std::size_t after_marker = start_ix + line.bytes_scanned();
         Item def = make_item(marker_start, after_marker,
                              ItemKind::DefinitionListDefinition);
-        def.count = static_cast<std::uint32_t>(*indent);
+        def.set_content_indent(static_cast<std::uint32_t>(*indent));
         tree_.append(def);
         NodeIndex up = tree_.peek_up();
         if (up != 0 && item(up).kind == ItemKind::DefinitionList && last_line_blank_) {
-          item(up).flag = false;
+          item(up).set_tight(false);
           last_line_blank_ = false;
         }
         tree_.push();
@@ -361,7 +361,7 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
         last_line_blank_ = true;
         // An item that starts with a blank line may continue its list but holds nothing
         // more, so its indentation no longer applies to the following lines.
-        parent.count = 0;
+        parent.set_content_indent(0);
       } else {
         last_line_blank_ = true;
       }
@@ -528,9 +528,9 @@ std::size_t BlockParser::parse_paragraph(std::size_t start_ix) {
   for (;;) {
     LineResult r = parse_line(ix, ix == start_ix ? TableMode::Scan : TableMode::Disabled);
     if (r.brk && r.brk->kind == ItemKind::Table) {
-      std::size_t cols = st_.tables[r.brk->count].count;
+      std::size_t cols = st_.tables[r.brk->table_index()].count;
       item(node).kind = ItemKind::Table;
-      item(node).count = r.brk->count;
+      item(node).set_table_index(r.brk->table_index());
       tree_[node].child = 0;
       tree_.pop();
       if (kind == ItemKind::MaybeDefinitionListTitle) finish_list(ix);
@@ -541,7 +541,8 @@ std::size_t BlockParser::parse_paragraph(std::size_t start_ix) {
     LineStart line(from(ix));
     bool current_container = continues_all(line);
     std::optional<std::size_t> trailing_backslash;
-    if (r.brk && r.brk->kind == ItemKind::HardBreak && r.brk->flag && text_[r.brk->start] == '\\') {
+    if (r.brk && r.brk->kind == ItemKind::HardBreak && r.brk->backslash() &&
+        text_[r.brk->start] == '\\') {
       trailing_backslash = r.brk->start;
     }
     auto keep_trailing_backslash = [&] {
@@ -589,7 +590,7 @@ std::optional<std::size_t> BlockParser::parse_setext_heading(std::size_t ix, Nod
     item(cur).end = new_end;
   }
   item(node_ix).kind = ItemKind::Heading;
-  item(node_ix).count = static_cast<std::uint32_t>(underline->second);
+  item(node_ix).set_level(static_cast<std::uint32_t>(underline->second));
   return ix + underline->first;
 }
 
@@ -630,7 +631,7 @@ LineResult BlockParser::parse_line(std::size_t start, TableMode mode) {
         if (backslashes % 2 == 1 && end_ix < len) {
           flush_text(ix - 1);
           Item brk = make_item(ix - 1, end_ix, ItemKind::HardBreak);
-          brk.flag = true;
+          brk.set_backslash(true);
           return {end_ix, brk};
         }
         if (mode == TableMode::Scan && pipes > 0) {
@@ -643,7 +644,7 @@ LineResult BlockParser::parse_line(std::size_t start, TableMode mode) {
             if (head_bytes > 0 &&
                 columns_.size() == count_header_cols(text, pipes, start, last_pipe_ix)) {
               Item table = make_item(ix, head_ix + head_bytes, ItemKind::Table);
-              table.count = static_cast<std::uint32_t>(st_.tables.size());
+              table.set_table_index(static_cast<std::uint32_t>(st_.tables.size()));
               st_.tables.push_back({static_cast<std::uint32_t>(st_.alignments.size()),
                                     static_cast<std::uint32_t>(columns_.size())});
               st_.alignments.insert(st_.alignments.end(), columns_.begin(), columns_.end());
@@ -667,8 +668,8 @@ LineResult BlockParser::parse_line(std::size_t start, TableMode mode) {
           if (next == '`') {
             std::size_t count = 1 + scan_ch_repeat(text.substr(ix + 2), '`');
             Item code = make_item(ix + 1, ix + count + 1, ItemKind::MaybeCode);
-            code.count = static_cast<std::uint32_t>(count);
-            code.flag = true;
+            code.set_run_length(static_cast<std::uint32_t>(count));
+            code.set_backslash(true);
             tree_.append(code);
             begin_text = ix + 1 + count;
             skip = count;
@@ -701,10 +702,8 @@ LineResult BlockParser::parse_line(std::size_t start, TableMode mode) {
           flush_text(ix);
           for (std::size_t i = 0; i < count; ++i) {
             Item d = make_item(ix + i, ix + i + 1, ItemKind::MaybeEmphasis);
-            d.ch = static_cast<std::uint8_t>(c);
-            d.count = static_cast<std::uint32_t>(count - i);
-            d.flag = can_open;
-            d.flag2 = can_close;
+            d.set_delimiter_run(static_cast<std::uint8_t>(c), static_cast<std::uint32_t>(count - i),
+                                can_open, can_close);
             tree_.append(d);
           }
           begin_text = ix + count;
@@ -716,7 +715,7 @@ LineResult BlockParser::parse_line(std::size_t start, TableMode mode) {
         std::size_t count = 1 + scan_ch_repeat(text.substr(ix + 1), '`');
         flush_text(ix);
         Item code = make_item(ix, ix + count, ItemKind::MaybeCode);
-        code.count = static_cast<std::uint32_t>(count);
+        code.set_run_length(static_cast<std::uint32_t>(count));
         tree_.append(code);
         begin_text = ix + count;
         skip = count - 1;
@@ -737,7 +736,7 @@ LineResult BlockParser::parse_line(std::size_t start, TableMode mode) {
       case ']': {
         flush_text(ix);
         Item close = make_item(ix, ix + 1, ItemKind::MaybeLinkClose);
-        close.flag = true;
+        close.set_may_close_reference(true);
         tree_.append(close);
         begin_text = ix + 1;
         break;
@@ -747,7 +746,8 @@ LineResult BlockParser::parse_line(std::size_t start, TableMode mode) {
         if (e.length > 0) {
           flush_text(ix);
           Item t = make_item(ix, ix + e.length, ItemKind::SynthesizeText);
-          t.count = st_.add_string(e.named.empty() ? st_.storage.keep(e.value()) : e.named);
+          t.set_string_index(
+              st_.add_string(e.named.empty() ? st_.storage.keep(e.value()) : e.named));
           tree_.append(t);
           begin_text = ix + e.length;
           skip = e.length - 1;
@@ -779,7 +779,7 @@ void BlockParser::append_indent(std::size_t remaining_space, std::size_t at) {
   if (remaining_space == 0) return;
   static constexpr std::string_view kSpaces = "   ";
   Item t = make_item(at, at, ItemKind::SynthesizeText);
-  t.count = st_.add_string(kSpaces.substr(0, std::min<std::size_t>(remaining_space, 3)));
+  t.set_string_index(st_.add_string(kSpaces.substr(0, std::min<std::size_t>(remaining_space, 3))));
   tree_.append(t);
 }
 
@@ -883,7 +883,8 @@ std::size_t BlockParser::parse_fenced_code_block(std::size_t start_ix, std::size
   std::size_t info_end =
       ix - scan_rev_while(text_.substr(info_start, ix - info_start), is_ascii_whitespace);
   Item block = make_item(start_ix, 0, ItemKind::FencedCodeBlock);
-  block.count = st_.add_string(unescaped(text_.substr(info_start, info_end - info_start)));
+  block.set_string_index(
+      st_.add_string(unescaped(text_.substr(info_start, info_end - info_start))));
   tree_.append(block);
   tree_.push();
   for (;;) {
@@ -922,7 +923,7 @@ void BlockParser::pop(std::size_t ix) {
     closed = fixup_end_of_definition_list(tree_, cur);
     begin_list_item_.reset();
   }
-  if (is_list_like(item(cur).kind) && item(cur).flag) {
+  if (is_list_like(item(cur).kind) && item(cur).tight()) {
     surgerize_tight_list(tree_, cur);
     begin_list_item_.reset();
   }
@@ -942,7 +943,7 @@ void BlockParser::finish_list(std::size_t ix) {
   if (NodeIndex up = tree_.peek_up(); up != 0 && is_list_like(item(up).kind)) pop(ix);
   if (last_line_blank_) {
     if (NodeIndex gp = tree_.peek_grandparent(); gp != 0 && is_list_like(item(gp).kind)) {
-      item(gp).flag = false;
+      item(gp).set_tight(false);
     }
     last_line_blank_ = false;
   }
@@ -964,9 +965,9 @@ void BlockParser::continue_list(std::size_t start, char ch, std::uint64_t index)
   finish_empty_list_item();
   if (NodeIndex up = tree_.peek_up(); up != 0) {
     Item& parent = item(up);
-    if (parent.kind == ItemKind::List && parent.ch == static_cast<std::uint8_t>(ch)) {
+    if (parent.kind == ItemKind::List && parent.marker() == static_cast<std::uint8_t>(ch)) {
       if (last_line_blank_) {
-        parent.flag = false;
+        parent.set_tight(false);
         last_line_blank_ = false;
       }
       return;
@@ -974,9 +975,8 @@ void BlockParser::continue_list(std::size_t start, char ch, std::uint64_t index)
     finish_list(start);
   }
   Item list = make_item(start, 0, ItemKind::List);
-  list.flag = true;
-  list.ch = static_cast<std::uint8_t>(ch);
-  list.count = static_cast<std::uint32_t>(index);
+  list.set_tight(true);
+  list.set_list_marker(static_cast<std::uint8_t>(ch), static_cast<std::uint32_t>(index));
   tree_.append(list);
   tree_.push();
   last_line_blank_ = false;
@@ -989,7 +989,7 @@ std::size_t BlockParser::parse_atx_heading(std::size_t start, int level) {
   if (auto eol = scan_eol(from(ix))) {
     item(heading).end = ix + *eol;
     item(heading).kind = ItemKind::Heading;
-    item(heading).count = static_cast<std::uint32_t>(level);
+    item(heading).set_level(static_cast<std::uint32_t>(level));
     return ix + *eol;
   }
   ix += scan_whitespace_no_nl(from(ix));
@@ -998,7 +998,7 @@ std::size_t BlockParser::parse_atx_heading(std::size_t start, int level) {
   LineResult r = parse_line(ix, TableMode::Disabled);
   ix = r.end;
   // A backslash at the end of a heading is text.
-  if (r.brk && r.brk->kind == ItemKind::HardBreak && r.brk->flag) {
+  if (r.brk && r.brk->kind == ItemKind::HardBreak && r.brk->backslash()) {
     tree_.append_text(r.brk->start, r.brk->end, false);
   }
   item(header_node).end = ix;
@@ -1029,7 +1029,7 @@ std::size_t BlockParser::parse_atx_heading(std::size_t start, int level) {
     tree_.pop();
   }
   item(heading).kind = ItemKind::Heading;
-  item(heading).count = static_cast<std::uint32_t>(level);
+  item(heading).set_level(static_cast<std::uint32_t>(level));
   return ix;
 }
 
@@ -1052,7 +1052,7 @@ std::optional<std::size_t> BlockParser::parse_footnote(std::size_t start) {
   i += scan_whitespace_no_nl(s.substr(i));
   st_.footnote_labels.insert(label_key(label->label));
   Item def = make_item(start, 0, ItemKind::FootnoteDefinition);
-  def.count = st_.add_owned_string(label->label);
+  def.set_string_index(st_.add_owned_string(label->label));
   tree_.append(def);
   tree_.push();
   return i;

@@ -18,46 +18,46 @@ using NodeIndex = std::uint32_t;
 // then (after Root) blocks. The order is relied on by the classification helpers below.
 enum class ItemKind : std::uint8_t {
   // Unresolved inline markup.
-  MaybeEmphasis,   // ch = delimiter, count = bytes of the run from here on, flag = can open,
-                   // flag2 = can close
-  MaybeCode,       // count = backticks, flag = preceded by a backslash
+  // (What each kind keeps besides its range: the accessors of `Item`.)
+  MaybeEmphasis,
+  MaybeCode,
   MaybeHtml,       // a `<`
   MaybeLinkOpen,   // a `[`
-  MaybeLinkClose,  // a `]`; flag = may still close a reference
+  MaybeLinkClose,  // a `]`
   MaybeImage,      // a `![`
   // Resolved inline items.
   Emphasis,
   Strong,
   Strikethrough,
-  Code,               // count = string
-  Link,               // count = link
-  Image,              // count = link
-  FootnoteReference,  // count = string (the label)
-  TaskListMarker,     // flag = checked
+  Code,
+  Link,
+  Image,
+  FootnoteReference,
+  TaskListMarker,
   InlineHtml,
-  OwnedInlineHtml,  // count = string (the tag with container prefixes removed)
-  SynthesizeText,   // count = string
+  OwnedInlineHtml,
+  SynthesizeText,
   Html,
-  Text,       // flag = follows a backslash escape
+  Text,
   SoftBreak,
-  HardBreak,  // flag = written as a backslash
+  HardBreak,
   Root,
   // Blocks.
   Paragraph,
   Rule,
-  Heading,  // count = level
-  FencedCodeBlock,  // count = string (the info string)
+  Heading,
+  FencedCodeBlock,
   IndentCodeBlock,
   HtmlBlock,
   BlockQuote,
-  List,      // flag = tight, ch = marker character, count = start number
-  ListItem,  // count = content indent
-  FootnoteDefinition,  // count = string (the label)
-  DefinitionList,      // flag = tight
+  List,
+  ListItem,
+  FootnoteDefinition,
+  DefinitionList,
   MaybeDefinitionListTitle,  // a paragraph that becomes a title if a definition follows
   DefinitionListTitle,
-  DefinitionListDefinition,  // count = content indent
-  Table,  // count = alignment list
+  DefinitionListDefinition,
+  Table,
   TableHead,
   TableRow,
   TableCell,
@@ -83,14 +83,82 @@ inline bool is_container(ItemKind k) {
   }
 }
 
-struct Item {
+// An item keeps four small fields whose meaning depends on its kind; each meaning has an
+// accessor of its own name, so that every use says which one it reads or writes.
+class Item {
+ public:
   std::size_t start = 0;
   std::size_t end = 0;
   ItemKind kind = ItemKind::Root;
-  std::uint8_t ch = 0;
-  bool flag = false;
-  bool flag2 = false;
-  std::uint32_t count = 0;  // a count, indent, level or index into a side table (see ItemKind)
+
+  // MaybeEmphasis: the delimiter byte, the bytes of the run from this one on, and whether the
+  // run can open and close emphasis.
+  std::uint8_t delimiter() const { return ch_; }
+  bool can_open() const { return flag_; }
+  bool can_close() const { return flag2_; }
+  void set_delimiter_run(std::uint8_t delimiter, std::uint32_t length, bool can_open,
+                         bool can_close) {
+    ch_ = delimiter;
+    count_ = length;
+    flag_ = can_open;
+    flag2_ = can_close;
+  }
+  // MaybeEmphasis, and MaybeCode: the bytes of its backtick run.
+  std::uint32_t run_length() const { return count_; }
+  void set_run_length(std::uint32_t n) { count_ = n; }
+
+  // MaybeCode: preceded by a backslash; Text: follows a backslash escape; HardBreak: written
+  // as a backslash.
+  bool backslash() const { return flag_; }
+  void set_backslash(bool b) { flag_ = b; }
+
+  // MaybeLinkClose: may still close a reference.
+  bool may_close_reference() const { return flag_; }
+  void set_may_close_reference(bool b) { flag_ = b; }
+
+  // TaskListMarker.
+  bool checked() const { return flag_; }
+  void set_checked(bool b) { flag_ = b; }
+
+  // List, DefinitionList.
+  bool tight() const { return flag_; }
+  void set_tight(bool b) { flag_ = b; }
+
+  // List: the marker character ('-', '+', '*', '.' or ')') and the start number.
+  std::uint8_t marker() const { return ch_; }
+  std::uint32_t start_number() const { return count_; }
+  void set_list_marker(std::uint8_t marker, std::uint32_t start_number) {
+    ch_ = marker;
+    count_ = start_number;
+  }
+
+  // Heading.
+  std::uint32_t level() const { return count_; }
+  void set_level(std::uint32_t level) { count_ = level; }
+
+  // ListItem, DefinitionListDefinition.
+  std::uint32_t content_indent() const { return count_; }
+  void set_content_indent(std::uint32_t indent) { count_ = indent; }
+
+  // Index into the strings: Code, FootnoteReference (the label), OwnedInlineHtml (the tag with
+  // container prefixes removed), SynthesizeText, FencedCodeBlock (the info string),
+  // FootnoteDefinition (the label).
+  std::uint32_t string_index() const { return count_; }
+  void set_string_index(std::uint32_t i) { count_ = i; }
+
+  // Index into the links: Link, Image.
+  std::uint32_t link_index() const { return count_; }
+  void set_link_index(std::uint32_t i) { count_ = i; }
+
+  // Index into the tables (its alignment list): Table.
+  std::uint32_t table_index() const { return count_; }
+  void set_table_index(std::uint32_t i) { count_ = i; }
+
+ private:
+  std::uint8_t ch_ = 0;
+  bool flag_ = false;
+  bool flag2_ = false;
+  std::uint32_t count_ = 0;
 };
 
 struct Node {
@@ -226,7 +294,7 @@ class Tree {
     item.start = start;
     item.end = end;
     item.kind = ItemKind::Text;
-    item.flag = backslash_escaped;
+    item.set_backslash(backslash_escaped);
     append(item);
   }
 

@@ -28,7 +28,7 @@ std::size_t scan_containers(const Tree& tree, LineStart& line) {
       case ItemKind::DefinitionListDefinition:
         // Short of the indentation, a line continues only at its end (where no columns of a
         // tab are left: the scan took them).
-        if (!line.scan_space(item.count)) {
+        if (!line.scan_space(item.content_indent())) {
           if (!line.is_at_eol()) {
             line = save;
             return matched;

@@ -164,10 +164,10 @@ class Emitter {
         push(EventKind::Text, item).text = source(item);
         return false;
       case ItemKind::SynthesizeText:
-        push(EventKind::Text, item).text = st_.strings[item.count];
+        push(EventKind::Text, item).text = st_.strings[item.string_index()];
         return false;
       case ItemKind::Code:
-        push(EventKind::Code, item).text = st_.strings[item.count];
+        push(EventKind::Code, item).text = st_.strings[item.string_index()];
         return false;
       case ItemKind::Html:
         push(EventKind::Html, item).text = source(item);
@@ -176,10 +176,10 @@ class Emitter {
         push(EventKind::InlineHtml, item).text = source(item);
         return false;
       case ItemKind::OwnedInlineHtml:
-        push(EventKind::InlineHtml, item).text = st_.strings[item.count];
+        push(EventKind::InlineHtml, item).text = st_.strings[item.string_index()];
         return false;
       case ItemKind::FootnoteReference:
-        push(EventKind::FootnoteReference, item).text = st_.strings[item.count];
+        push(EventKind::FootnoteReference, item).text = st_.strings[item.string_index()];
         return false;
       case ItemKind::SoftBreak:
         push(EventKind::SoftBreak, item);
@@ -191,7 +191,7 @@ class Emitter {
         push(EventKind::Rule, item);
         return false;
       case ItemKind::TaskListMarker:
-        push(EventKind::TaskListMarker, item).checked = item.flag;
+        push(EventKind::TaskListMarker, item).checked = item.checked();
         return false;
       case ItemKind::Root:
         return false;
@@ -210,22 +210,22 @@ class Emitter {
     ev.tag = tag_of(item.kind);
     switch (item.kind) {
       case ItemKind::Heading:
-        ev.level = static_cast<std::uint8_t>(item.count);
+        ev.level = static_cast<std::uint8_t>(item.level());
         break;
       case ItemKind::FencedCodeBlock:
         ev.fenced = true;
-        ev.text = st_.strings[item.count];
+        ev.text = st_.strings[item.string_index()];
         break;
       case ItemKind::List:
-        ev.ordered = item.ch == '.' || item.ch == ')';
-        if (ev.ordered) ev.start_number = item.count;
+        ev.ordered = item.marker() == '.' || item.marker() == ')';
+        if (ev.ordered) ev.start_number = item.start_number();
         break;
       case ItemKind::FootnoteDefinition:
-        ev.text = st_.strings[item.count];
+        ev.text = st_.strings[item.string_index()];
         break;
       case ItemKind::Link:
       case ItemKind::Image: {
-        const LinkData& link = st_.links[item.count];
+        const LinkData& link = st_.links[item.link_index()];
         ev.link_type = link.type;
         ev.text = link.dest;
         ev.link = static_cast<std::uint32_t>(all_.links.size());
@@ -234,7 +234,7 @@ class Emitter {
       }
       case ItemKind::Table: {
         ev.table = static_cast<std::uint32_t>(all_.tables.size());
-        all_.tables.push_back(st_.tables[item.count]);
+        all_.tables.push_back(st_.tables[item.table_index()]);
         break;
       }
       default:

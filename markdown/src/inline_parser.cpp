@@ -16,7 +16,7 @@ constexpr std::string_view kBackslash = "\\";
 
 void make_text(Item& item) {
   item.kind = ItemKind::Text;
-  item.flag = false;
+  item.set_backslash(false);
 }
 
 enum class LabelKind { Link, Footnote };
@@ -195,7 +195,7 @@ void InlineParser::resolve_code_html_links() {
       }
       case ItemKind::MaybeCode: {
         Item& it = tree_[cur_ix].item;
-        if (it.flag && it.count == 1) {
+        if (it.backslash() && it.run_length() == 1) {
           // A lone escaped backtick.
           make_text(it);
           break;
@@ -212,7 +212,7 @@ void InlineParser::resolve_code_html_links() {
         brackets_.push({cur_ix, BracketKind::Image});
         break;
       case ItemKind::MaybeLinkClose: {
-        bool could_be_ref = tree_[cur_ix].item.flag;
+        bool could_be_ref = tree_[cur_ix].item.may_close_reference();
         bool advanced = false;
         resolve_link_close(cur_ix, prev, could_be_ref, advanced);
         if (advanced) {
@@ -248,7 +248,7 @@ bool InlineParser::resolve_html(NodeIndex cur_ix, NodeIndex& prev, NodeIndex& ne
         make_item(tree_[cur_ix].item.start + 1, end - 1, ItemKind::Text));
     Item& it = tree_[cur_ix].item;
     it.kind = ItemKind::Link;
-    it.count = st_.add_link({autolink->type, autolink->uri, {}, {}});
+    it.set_link_index(st_.add_link({autolink->type, autolink->uri, {}, {}}));
     it.end = end;
     tree_[cur_ix].next = node;
     tree_[cur_ix].child = text_node;
@@ -263,7 +263,7 @@ bool InlineParser::resolve_html(NodeIndex cur_ix, NodeIndex& prev, NodeIndex& ne
       it.kind = ItemKind::InlineHtml;
     } else {
       it.kind = ItemKind::OwnedInlineHtml;
-      it.count = st_.add_owned_string(scratch_);
+      it.set_string_index(st_.add_owned_string(scratch_));
     }
     it.end = end;
     tree_[cur_ix].next = node;
@@ -277,9 +277,9 @@ bool InlineParser::resolve_html(NodeIndex cur_ix, NodeIndex& prev, NodeIndex& ne
 
 void InlineParser::resolve_code(NodeIndex cur_ix) {
   Item& it = tree_[cur_ix].item;
-  bool preceded_by_backslash = it.flag;
+  bool preceded_by_backslash = it.backslash();
   // An escaped first backtick does not count towards the opening run.
-  std::size_t search_count = it.count - (preceded_by_backslash ? 1 : 0);
+  std::size_t search_count = it.run_length() - (preceded_by_backslash ? 1 : 0);
   if (code_delims_.populated()) {
     if (NodeIndex close = code_delims_.find(cur_ix, search_count)) {
       make_code_span(cur_ix, close, preceded_by_backslash);
@@ -291,12 +291,12 @@ void InlineParser::resolve_code(NodeIndex cur_ix) {
   for (NodeIndex scan = tree_[cur_ix].next; scan != 0; scan = tree_[scan].next) {
     const Item& s = tree_[scan].item;
     if (s.kind == ItemKind::MaybeCode) {
-      if (s.count == search_count) {
+      if (s.run_length() == search_count) {
         make_code_span(cur_ix, scan, preceded_by_backslash);
         code_delims_.clear();
         return;
       }
-      code_delims_.insert(s.count, scan);
+      code_delims_.insert(s.run_length(), scan);
     }
     if (is_block(s.kind)) break;
   }
@@ -317,7 +317,7 @@ void InlineParser::resolve_link_close(NodeIndex& cur_ix, NodeIndex& prev, bool c
     cur_ix = tos.node;
     Item& it = tree_[cur_ix].item;
     it.kind = tos.kind == BracketKind::Image ? ItemKind::Image : ItemKind::Link;
-    it.count = st_.add_link({LinkType::Inline, link->dest, link->title, {}});
+    it.set_link_index(st_.add_link({LinkType::Inline, link->dest, link->title, {}}));
     it.end = link->end;
     tree_[cur_ix].child = tree_[cur_ix].next;
     tree_[cur_ix].next = next_node;
@@ -368,7 +368,7 @@ void InlineParser::resolve_link_close(NodeIndex& cur_ix, NodeIndex& prev, bool c
       if (ref_close == 0) return;
       // Mark the closing bracket so that a failed attempt is not repeated from it.
       tree_[ref_close].item.kind = ItemKind::MaybeLinkClose;
-      tree_[ref_close].item.flag = false;
+      tree_[ref_close].item.set_may_close_reference(false);
       node_after_link = tree_[ref_close].next;
       link_type = LinkType::Reference;
       explicit_label.emplace(std::move(label->label), end);
@@ -404,7 +404,7 @@ void InlineParser::resolve_link_close(NodeIndex& cur_ix, NodeIndex& prev, bool c
       tree_[tos.node].next = close_ix;
       tree_[tos.node].child = 0;
       bang.kind = ItemKind::SynthesizeText;
-      bang.count = st_.add_string(kBang);
+      bang.set_string_index(st_.add_string(kBang));
       tree_[close_ix].item.start = bang.start + 1;
       bang.end = bang.start + 1;
       footnote = close_ix;
@@ -413,7 +413,7 @@ void InlineParser::resolve_link_close(NodeIndex& cur_ix, NodeIndex& prev, bool c
     tree_[footnote].next = next;
     tree_[footnote].child = 0;
     it.kind = ItemKind::FootnoteReference;
-    it.count = st_.add_owned_string(label->label);
+    it.set_string_index(st_.add_owned_string(label->label));
     it.end = label->length;
     prev = footnote;
     brackets_.clear();
@@ -430,7 +430,8 @@ void InlineParser::resolve_link_close(NodeIndex& cur_ix, NodeIndex& prev, bool c
 
   Item& it = tree_[tos.node].item;
   it.kind = tos.kind == BracketKind::Image ? ItemKind::Image : ItemKind::Link;
-  it.count = st_.add_link({link_type, def->second.dest, title, st_.storage.keep(label->label)});
+  it.set_link_index(
+      st_.add_link({link_type, def->second.dest, title, st_.storage.keep(label->label)}));
   NodeIndex label_node = tree_[tos.node].next;
   tree_[tos.node].next = node_after_link;
   if (label_node != close_ix) {
@@ -449,10 +450,10 @@ void InlineParser::resolve_emphasis() {
     NodeIndex cur_ix = cur;
     const Item& it = tree_[cur_ix].item;
     if (it.kind == ItemKind::MaybeEmphasis) {
-      std::size_t count = it.count;
+      std::size_t count = it.run_length();
       const std::size_t run_length = count;
-      const bool can_open = it.flag;
-      const bool can_close = it.flag2;
+      const bool can_open = it.can_open();
+      const bool can_close = it.can_close();
       const char c = text_[it.start];
       const bool both = can_open && can_close;
       if (can_close) {
@@ -502,11 +503,11 @@ void InlineParser::resolve_emphasis() {
       }
       continue;
     }
-    if (it.kind == ItemKind::HardBreak && it.flag && tree_[cur_ix].next == 0) {
+    if (it.kind == ItemKind::HardBreak && it.backslash() && tree_[cur_ix].next == 0) {
       // A backslash at the very end of the content is text.
       Item& hb = tree_[cur_ix].item;
       hb.kind = ItemKind::SynthesizeText;
-      hb.count = st_.add_string(kBackslash);
+      hb.set_string_index(st_.add_string(kBackslash));
     } else if (is_block(it.kind)) {
       delimiters_.pop_all(tree_);
     }
@@ -665,17 +666,17 @@ void InlineParser::make_code_span(NodeIndex open, NodeIndex close, bool preceded
     // The escaped backtick stays text in front of the span.
     Item& o = tree_[open].item;
     o.kind = ItemKind::Text;
-    o.flag = true;
+    o.set_backslash(true);
     o.end = o.start + 1;
     tree_[open].next = close;
     Item& cl = tree_[close].item;
     cl.kind = ItemKind::Code;
-    cl.count = str;
+    cl.set_string_index(str);
     cl.start = o.start + 1;
   } else {
     Item& o = tree_[open].item;
     o.kind = ItemKind::Code;
-    o.count = str;
+    o.set_string_index(str);
     o.end = tree_[close].item.end;
     tree_[open].next = tree_[close].next;
   }

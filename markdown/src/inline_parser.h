@@ -117,7 +117,7 @@ class InlineParser {
   void resolve_code(NodeIndex cur);
   // Tries to close a link or image at the `]` node `cur`. Moves `cur` to the new link node, or
   // sets `advanced` when the walk must go on after `prev` (a footnote reference was made).
-  void resolve_link_close(NodeIndex& cur, NodeIndex& prev, bool could_be_ref, bool& skip_advance);
+  void resolve_link_close(NodeIndex& cur, NodeIndex& prev, bool could_be_ref, bool& advanced);
   void make_code_span(NodeIndex open, NodeIndex close, bool preceded_by_backslash);
   std::optional<InlineLink> scan_inline_link(std::size_t ix, NodeIndex node);
   std::optional<std::pair<std::size_t, std::string_view>> scan_link_title(std::size_t start,
