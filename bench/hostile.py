@@ -20,7 +20,8 @@ import subprocess
 import sys
 import tempfile
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+import prepare
+
 MAX_RATIO = 10.0
 DEEP_QUOTE_BYTES = 2_000_000
 DEEP_QUOTE_LIMIT_MB = 200.0
@@ -79,7 +80,7 @@ def parse_run(bench, name, size, env, tmp):
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    ap.add_argument("--build", default=os.path.join(ROOT, "build"))
+    ap.add_argument("--build", default=os.path.join(prepare.ROOT, "build"))
     ap.add_argument("--size", type=int, default=50_000,
                     help="n for _zuv.parse, in bytes (default 50000)")
     ap.add_argument("--engine-size", type=int, default=250_000,
@@ -88,10 +89,7 @@ def main():
     args = ap.parse_args()
 
     build = os.path.abspath(args.build)
-    subprocess.run(["cmake", "-S", ROOT, "-B", build, "-DZUV_MARKDOWN_BENCH=ON"], check=True,
-                   stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", build, "-j4", "--target", "markdown_bench", "zuv_python"],
-                   check=True, stdout=subprocess.DEVNULL)
+    prepare.build(build, ["markdown_bench", "zuv_python"])
     bench = os.path.join(build, "markdown", "markdown_bench")
     env = dict(os.environ, PYTHONPATH=os.path.join(build, "module"))
     names = run([bench, "--list"])[0].decode().split()

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Throughput of the math parser, in MB/s of math source (medians of several runs).
 
-Builds `math_bench`, generates the benchmark corpus into the build folder, takes out its
+Builds `math_bench` and the benchmark corpus in the build folder (bench/prepare.py), takes out its
 display-math bodies and inline `$...$` spans, and times the parser over them and over hostile
 nesting (100,000 levels of each construct, and one construct at growing depths).
 
@@ -11,10 +11,8 @@ import argparse
 import os
 import re
 import subprocess
-import sys
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-GEN = "/work/shared/bench/gen_corpus.py"
+import prepare
 
 # `{$path}` is a variable reference, not math.
 VARIABLE = re.compile(r"\{\$[A-Za-z0-9_.]+\}")
@@ -46,16 +44,13 @@ def write_records(path, records):
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    ap.add_argument("--build", default=os.path.join(ROOT, "build"))
+    ap.add_argument("--build", default=os.path.join(prepare.ROOT, "build"))
     ap.add_argument("--size", default="1m")
     ap.add_argument("--runs", default="7")
     a = ap.parse_args()
 
-    subprocess.run(["cmake", "--build", a.build, "-j3", "--target", "math_bench"], check=True,
-                   stdout=subprocess.DEVNULL)
-    corpus = os.path.join(a.build, "bench-corpus")
-    subprocess.run([sys.executable, GEN, "--out", corpus, "--sizes", a.size], check=True,
-                   stdout=subprocess.DEVNULL)
+    prepare.build(a.build, ["math_bench"])
+    corpus = prepare.corpus(a.build, a.size)
     with open(os.path.join(corpus, "zuv-%s.md" % a.size.lower()), encoding="utf-8") as f:
         display, inline = extract(f.read())
     files = []

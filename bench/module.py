@@ -16,8 +16,8 @@ it as JSON, and times through `_zuv_testing`:
 The ratio is json.loads over value_to_python with its collection. Figures are medians of the calling thread's CPU time (so that waiting for a core on a shared
 machine does not count); MB/s is measured against the size of the source document.
 
-Usage: PYTHONPATH=build/module-testing python3 bench/module.py --corpus build/corpus \
-           [--sizes 100k,1m] [--repeat 21]
+Usage: PYTHONPATH=build/module-testing python3 bench/module.py [--build build] \
+           [--sizes 100k,1m] [--repeat 21]      (the corpus: bench/prepare.py)
 """
 import argparse
 import json
@@ -27,6 +27,7 @@ import statistics
 import time
 
 import _zuv_testing
+import prepare
 
 INLINE = re.compile(r"\*\*(?P<strong>[^*\n]+)\*\*|\*(?P<em>[^*\n]+)\*|`(?P<code>[^`\n]+)`"
                     r"|\[(?P<label>[^\]]+)\]\((?P<url>[^)\s]+)[^)]*\)")
@@ -124,14 +125,15 @@ def median_seconds(fn, repeat):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--corpus", required=True)
+    parser.add_argument("--build", default="build")
     parser.add_argument("--sizes", default="100k,1m")
     parser.add_argument("--repeat", type=int, default=21)
     args = parser.parse_args()
+    corpus = prepare.corpus(args.build, args.sizes)
     print(f"{'document':<14}{'nodes':>8}{'JSON':>9}  {'value_to_python':>22}  {'+ its gc':>9}"
           f"  {'json.loads':>11}  {'ratio':>6}  {'python_to_value':>16}")
     for size in args.sizes.split(","):
-        path = os.path.join(args.corpus, f"zuv-{size}.md")
+        path = os.path.join(corpus, f"zuv-{size}.md")
         with open(path, encoding="utf-8") as f:
             source = f.read()
         tree = Tree(source).root()

@@ -4,9 +4,9 @@ Python objects (json.loads of json.dumps of the returned tree) and beside the Ma
 that Debian ships (markdown-it-py's token stream, mistune's AST), all in one run.
 
 Figures are medians of the calling thread's CPU time over several runs, as MB/s of document
-text. Usage (after a build):
+text. The corpus is the build folder's (bench/prepare.py). Usage (after a build):
 
-    PYTHONPATH=build/module /usr/bin/python3 bench/parse.py --corpus build/corpus [--sizes 100k,1m]
+    PYTHONPATH=build/module /usr/bin/python3 bench/parse.py [--build build] [--sizes 100k,1m]
 """
 import argparse
 import gc
@@ -16,6 +16,7 @@ import statistics
 import time
 
 import _zuv
+import prepare
 
 
 def cpu_median(fn, repeat):
@@ -30,10 +31,11 @@ def cpu_median(fn, repeat):
 
 def main():
     ap = argparse.ArgumentParser()
-    ap.add_argument("--corpus", default="build/corpus")
+    ap.add_argument("--build", default="build")
     ap.add_argument("--sizes", default="100k,1m")
     ap.add_argument("--repeat", type=int, default=11)
     args = ap.parse_args()
+    corpus = prepare.corpus(args.build, args.sizes)
 
     peers = {}
     try:
@@ -52,7 +54,7 @@ def main():
     print(f"{'file':<14}{'what':<26}{'MB/s':>8}{'ratio':>8}")
     for size in args.sizes.split(","):
         for stem in ("zuv", "md"):
-            path = os.path.join(args.corpus, f"{stem}-{size}.md")
+            path = os.path.join(corpus, f"{stem}-{size}.md")
             if not os.path.exists(path):
                 continue
             text = open(path, encoding="utf-8").read()

@@ -4,18 +4,12 @@
 #
 #   bash bench/parser.sh [--runs N]
 #
-# Env: BUILD_DIR (default build-bench), GEN_CORPUS (the corpus generator), ZUV_BENCH_RAW_MALLOC=1
-# to keep glibc's default of returning freed memory to the system (see below).
+# Env: BUILD_DIR (default build-bench), ZUV_BENCH_RAW_MALLOC=1 to keep glibc's default of
+# returning freed memory to the system (see below).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build-bench}
-gen=${GEN_CORPUS:-/work/shared/bench/gen_corpus.py}
-
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j 3 --target parser_bench >/dev/null
-if [ ! -d "$build/corpus" ]; then
-  python3 "$gen" --out "$build/corpus" --sizes 100k,1m >/dev/null
-fi
+corpus=$(python3 bench/prepare.py "$build" --build-type Release --targets parser_bench)
 
 # Large node vectors are fresh mmap'd pages on every run by default, and first-touch page faults
 # are very slow on some virtual machines; keeping freed memory in the heap makes the figures
@@ -23,4 +17,4 @@ fi
 if [ "${ZUV_BENCH_RAW_MALLOC:-0}" != 1 ]; then
   export GLIBC_TUNABLES=glibc.malloc.mmap_threshold=4294967295:glibc.malloc.trim_threshold=4294967295
 fi
-exec "$build/parser/parser_bench" --corpus "$build/corpus" "$@"
+exec "$build/parser/parser_bench" --corpus "$corpus" "$@"

@@ -3,8 +3,10 @@
 #   zuv_gtest(<name> SOURCES ... DEPS ... [INCLUDES ...] [ARGS ...])  -> GoogleTest binary run by ctest
 #   zuv_fuzz(<name> SOURCES ... DEPS ... [INCLUDES ...] CORPUS <dir>)  -> replay test, and a libFuzzer
 #                                                                      binary when ZUV_FUZZ is on
+#   zuv_bench(<name> SOURCES ... DEPS ... [INCLUDES ...])            -> benchmark program, built only
+#                                                                      on request (--target <name>)
 # INCLUDES are extra private include folders (a component's src/ for tests of its internals).
-# Without ZUV_TESTS the test helpers define nothing.
+# Without ZUV_TESTS the test helpers define nothing, and without ZUV_BENCH zuv_bench does not.
 
 add_library(zuv_warnings INTERFACE)
 target_compile_options(zuv_warnings INTERFACE
@@ -69,4 +71,14 @@ function(zuv_fuzz name)
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   endif()
+endfunction()
+
+function(zuv_bench name)
+  if(NOT ZUV_BENCH)
+    return()
+  endif()
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS;INCLUDES" ${ARGN})
+  add_executable(${name} EXCLUDE_FROM_ALL ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ${A_DEPS} zuv_warnings)
+  target_include_directories(${name} PRIVATE ${A_INCLUDES})
 endfunction()
