@@ -104,6 +104,12 @@ inline std::string named_argument_message(std::string_view parameter, std::strin
 // --- The transforms list of parse_with_transforms.
 inline constexpr std::string_view kTransformsIsStr = "Can't extract `str` to `Vec`";
 inline constexpr std::string_view kSequenceTypeName = "Sequence";
+inline std::string unknown_transform_message(std::string_view name) {
+  std::string m = "unknown transform: \"";
+  m += name;
+  m += '"';
+  return m;
+}
 
 // --- Python objects to JSON values.
 inline constexpr std::string_view kNumberOutOfRange = "JSON number out of range";

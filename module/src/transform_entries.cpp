@@ -10,8 +10,8 @@
 #include "convert.h"
 #include "functions.h"
 #include "messages.h"
+#include "transform_names.h"
 #include "zuv/transform.h"
-#include "zuv/transform_names.h"
 
 namespace zuv::module {
 

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "transform_names.h"
 #include "zuv/github.h"
-#include "zuv/transform_names.h"
 
-namespace zuv {
+namespace zuv::module {
 namespace {
 
 TEST(TransformNames, AcceptedNamesOnly) {
@@ -48,4 +48,4 @@ TEST(TransformNames, ListInOrderOrTheFirstUnknownName) {
 }
 
 }  // namespace
-}  // namespace zuv
+}  // namespace zuv::module

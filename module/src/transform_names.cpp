@@ -1,8 +1,9 @@
-#include "zuv/transform_names.h"
+#include "transform_names.h"
 
+#include "messages.h"
 #include "zuv/github.h"
 
-namespace zuv {
+namespace zuv::module {
 
 std::unique_ptr<Transform> make_named_transform(std::string_view name,
                                                 std::optional<std::string_view> repo) {
@@ -13,13 +14,6 @@ std::unique_ptr<Transform> make_named_transform(std::string_view name,
     return std::make_unique<GithubReferencesTransform>();
   }
   return nullptr;
-}
-
-std::string unknown_transform_message(std::string_view name) {
-  std::string message = "unknown transform: \"";
-  message += name;
-  message += '"';
-  return message;
 }
 
 NamedTransforms make_named_transforms(std::span<const std::string> names,
@@ -38,4 +32,4 @@ NamedTransforms make_named_transforms(std::span<const std::string> names,
   return result;
 }
 
-}  // namespace zuv
+}  // namespace zuv::module

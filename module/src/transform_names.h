@@ -1,7 +1,7 @@
 #pragma once
-// The transforms a caller can name: "auto-slug", "toc" (levels 2 and 3, unnumbered, only where a
-// placeholder stands) and "github" (with the caller's repository when one is given). Names match
-// byte for byte: case-sensitive, nothing trimmed.
+// The transforms a caller of parse_with_transforms can name: "auto-slug", "toc" (levels 2 and 3,
+// unnumbered, only where a placeholder stands) and "github" (with the caller's repository when
+// one is given). Names match byte for byte: case-sensitive, nothing trimmed.
 
 #include <memory>
 #include <optional>
@@ -11,16 +11,14 @@
 
 #include "zuv/transform.h"
 
-namespace zuv {
+namespace zuv::module {
 
 // The transform `name` stands for, or null when it names none.
 std::unique_ptr<Transform> make_named_transform(std::string_view name,
                                                 std::optional<std::string_view> repo);
 
-// "unknown transform: \"{name}\"".
-std::string unknown_transform_message(std::string_view name);
-
-// The list for `names` in order, or the message for the first name that is not accepted.
+// The list for `names` in order, or the message for the first name that is not accepted
+// (`unknown_transform_message`).
 struct NamedTransforms {
   TransformList transforms;
   std::optional<std::string> error;
@@ -28,4 +26,4 @@ struct NamedTransforms {
 NamedTransforms make_named_transforms(std::span<const std::string> names,
                                       std::optional<std::string_view> repo);
 
-}  // namespace zuv
+}  // namespace zuv::module
