@@ -9,7 +9,8 @@ namespace zuv::module {
 
 namespace {
 
-constexpr char kVersion[] = "0.1.2-beta.11";
+// Derived by the build from the package version in pyproject.toml.
+constexpr char kVersion[] = ZUV_VERSION;
 
 constexpr auto kParseParameters = parameters("parse", 1, "input");
 constexpr auto kParseWithDefaultsParameters = parameters("parse_with_defaults", 1, "input");
