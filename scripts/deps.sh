@@ -9,7 +9,7 @@ command=${1:-test}
 
 demo=(cmake g++ python3-dev libyaml-dev nlohmann-json3-dev)
 test=("${demo[@]}" libgtest-dev python3-pytest unicode-data
-      python3-venv python3-pip python3-setuptools python3-wheel)
+      python3-venv python3-pip python3-setuptools python3-wheel mypy)
 case "$command" in
   demo) packages=("${demo[@]}") ;;
   test) packages=("${test[@]}") ;;

@@ -1,7 +1,7 @@
 """ZUV Python module."""
 
 from collections.abc import Mapping, Sequence
-from typing import Any
+from typing import Any, NoReturn, overload
 
 __all__: list[str]
 
@@ -11,6 +11,13 @@ def parse(input: str) -> dict[str, Any]:
 def parse_with_defaults(input: str) -> dict[str, Any]:
     """Parse with default transforms (auto-slug + table of contents)."""
 
+# `transforms` is a sequence of names, each a str, but not a str itself: a str is refused with
+# TypeError. No type says "a sequence of str but not a str", so the first overload gives such a
+# call no result (the code after it is unreachable) rather than a dict.
+@overload
+def parse_with_transforms(input: str, transforms: str, repo: str | None = None) -> NoReturn:
+    """Parse with a specific set of transforms ("auto-slug", "toc", "github"), in list order."""
+@overload
 def parse_with_transforms(
     input: str, transforms: Sequence[str], repo: str | None = None
 ) -> dict[str, Any]:
