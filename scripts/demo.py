@@ -9,9 +9,23 @@ SAMPLE = pathlib.Path(__file__).resolve().parent.parent / "examples" / "sample.z
 SHORT = 40  # characters of a value shown in the outline
 
 
-def short(value) -> str:
-    text = json.dumps(value, ensure_ascii=False)
+def cut(text: str) -> str:
     return text if len(text) <= SHORT else text[:SHORT - 3] + "..."
+
+
+def short(value) -> str:
+    return cut(json.dumps(value, ensure_ascii=False))
+
+
+def attribute_form(value) -> str:
+    """An attribute value as a tag writes it: "text", {42}, {true}, {null}, {{[...]}}, {$path}."""
+    if isinstance(value, str):
+        return '"' + value.replace("\\", "\\\\").replace('"', '\\"') + '"'
+    if isinstance(value, dict) and list(value) == ["path", "position"]:
+        return "{$" + value["path"] + "}"
+    if isinstance(value, (dict, list)):
+        return "{{" + json.dumps(value, ensure_ascii=False) + "}}"
+    return "{" + json.dumps(value) + "}"
 
 
 def is_node(value) -> bool:
@@ -36,6 +50,9 @@ def outline(node, depth=0, label="") -> None:
             below.append((f"{key}: ", value))
         elif isinstance(value, list) and value and all(is_node(v) for v in value):
             below += [(f"{key}: ", v) for v in value]
+        elif key == "attributes" and node["type"] == "component":
+            pairs = (f"{a['name']}={cut(attribute_form(a['value']))}" for a in value)
+            fields.append(f"attributes=[{' '.join(pairs)}]")
         else:
             fields.append(f"{key}={short(value)}")
     position = span(node["position"]) if "position" in node else ""
