@@ -2,12 +2,13 @@
 //
 // Block and inline containers come from matching Start/End events and live on `blocks_` until
 // they end; components opened by inline HTML live on `inlines_` and, while open, receive every
-// finished node. A block frame gathers its content in a list of its own, given room when the
-// frame opens for about as many nodes as its Start event counts events inside, so that nodes are
-// mostly built where they stay. Text goes through the inline-text parser from the source bytes
-// (so entity references and escapes stay as written). When the stream ends, components left open
-// become errors followed by their content, and two passes (the citation re-scan and the
-// inline-code language pass) finish the segment.
+// finished node but the content of an emphasis, strong, strikethrough, link or image opened
+// inside one, which stays in that container. A block frame gathers its content in a list of its
+// own, given room when the frame opens for about as many nodes as its Start event counts events
+// inside, so that nodes are mostly built where they stay. Text goes through the inline-text
+// parser from the source bytes (so entity references and escapes stay as written). When the
+// stream ends, components left open become errors followed by their content, and two passes (the
+// citation re-scan and the inline-code language pass) finish the segment.
 
 #include "markdown.h"
 
@@ -42,6 +43,9 @@ enum class FrameKind : uint8_t {
   DefinitionListTitle, DefinitionListDefinition
 };
 
+// Emphasis to Image: the containers of inline content.
+bool is_inline_container(FrameKind k) { return k >= FrameKind::Emphasis && k <= FrameKind::Image; }
+
 // An open container. Its Start event holds what the node takes besides its content (level,
 // destination, title, label, info string); the events and their texts outlive the segment.
 struct BlockFrame {
@@ -58,6 +62,7 @@ struct InlineFrame {
   size_t start = 0;
   size_t end = 0;
   NodeList children;
+  const md::Event* opened_at = nullptr;  // the HTML event of its opening tag
 };
 
 FrameKind frame_kind_of(md::Tag tag) {
@@ -113,11 +118,40 @@ class Bridge {
   size_t open_depth() const { return depth_ + blocks_.size() + inlines_.size(); }
 
   // Where a finished node goes: the deepest open inline component, else the deepest open block
-  // frame, else the segment's top level.
+  // frame, else the segment's top level; but an inline container opened inside the deepest
+  // component keeps its own content, so that "<Tip>**a**</Tip>" gives Tip(strong(a)).
   NodeList& target() {
-    if (!inlines_.empty()) return inlines_.back().children;
+    if (!inlines_.empty()) return component_target();
     if (!blocks_.empty()) return blocks_.back().children;
     return out_;
+  }
+
+  // Out of line, so that target() stays small where it is inlined: nodes that arrive while a
+  // component is open are the rare case.
+  [[gnu::cold]] NodeList& component_target() {
+    InlineFrame& f = inlines_.back();
+    if (!blocks_.empty() && opened_inside(blocks_.back(), f)) return blocks_.back().children;
+    return f.children;
+  }
+
+  // An inline container opened after the component's tag. Event order decides, not stack depth:
+  // a container that ended before the tag may leave its place on the stack to one opened after.
+  static bool opened_inside(const BlockFrame& b, const InlineFrame& f) {
+    return is_inline_container(b.kind) && b.start_event > f.opened_at;
+  }
+
+  // When a component's closing tag comes while containers opened inside it are still open
+  // ("<Tip>**a</Tip> b**"), the component takes what they have gathered, in order, so that none
+  // of its content is left outside it; the containers go on after it. Rare, so out of line too.
+  [[gnu::cold]] void take_open_content(InlineFrame& f) {
+    size_t i = blocks_.size();
+    while (i > 0 && opened_inside(blocks_[i - 1], f)) --i;
+    for (; i < blocks_.size(); ++i) {
+      NodeList& from = blocks_[i].children;
+      f.children.insert(f.children.end(), std::make_move_iterator(from.begin()),
+                        std::make_move_iterator(from.end()));
+      from.clear();
+    }
   }
 
   void push_node(Node&& node) { target().push_back(std::move(node)); }
@@ -162,6 +196,7 @@ class Bridge {
         return;
       case md::EventKind::Html:
       case md::EventKind::InlineHtml:
+        html_event_ = &ev;
         handle_html_event(ev.text, s0, e, ev.kind == md::EventKind::InlineHtml);
         return;
     }
@@ -356,7 +391,7 @@ class Bridge {
                                                  pos(s0 + p, s0 + tag->end_in_text)}));
           } else {
             inlines_.push_back(InlineFrame{std::move(tag->name), std::move(tag->attributes),
-                                           s0 + p, s0 + tag->end_in_text, {}});
+                                           s0 + p, s0 + tag->end_in_text, {}, html_event_});
           }
           i = tag->end_in_text;
           continue;
@@ -405,6 +440,7 @@ class Bridge {
     }
     InlineFrame f = std::move(inlines_.back());
     inlines_.pop_back();
+    take_open_content(f);
     if (f.name == name) {
       ComponentNode c;
       c.name = std::move(f.name);
@@ -449,6 +485,7 @@ class Bridge {
   NodeList& out_;  // the segment's nodes from first_
   size_t first_;
   const md::Events* events_ = nullptr;
+  const md::Event* html_event_ = nullptr;  // the HTML event being handled
   std::vector<BlockFrame> blocks_;
   std::string code_;  // the code of the open frames, each frame's above that of the ones below
   std::vector<InlineFrame> inlines_;

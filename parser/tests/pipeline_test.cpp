@@ -183,6 +183,73 @@ TEST(Pipeline, InlineComponents) {
   });
 }
 
+// An emphasis, strong, strikethrough, link or image opened between a component's tags keeps its
+// content; one opened before the opening tag, and block containers, give the component what
+// they receive while it is open.
+TEST(Pipeline, InlineContainersInComponents) {
+  run_cases({
+      {"strong and link", "a <Tip>**bold** and [l](u)</Tip> b",
+       "paragraph[0-34](text[0-2]\"a \" "
+       "component:Tip[2-32] raw=\"**bold** and [l](u)\"(strong[7-15](text[9-13]\"bold\") "
+       "text[15-20]\" and \" link[20-26]\"u\"(text[21-22]\"l\")) text[32-34]\" b\")"},
+      {"emphasis in a heading", "## Title <Badge>*new*</Badge>",
+       "heading:2[0-29](text[3-9]\"Title \" "
+       "component:Badge[9-29] raw=\"*new*\"(emphasis[16-21](text[17-20]\"new\")))"},
+      {"link in a list item", "- item <Tip>see [docs](u)</Tip> end",
+       "list[0-35](list_item[0-35](text[2-7]\"item \" "
+       "component:Tip[7-31] raw=\"see [docs](u)\"(text[12-16]\"see \" "
+       "link[16-25]\"u\"(text[17-21]\"docs\")) text[31-35]\" end\"))"},
+      {"image, its emphasis, strikethrough", "x <Tip>![i *e*](p.png) ~~s~~</Tip>",
+       "paragraph[0-34](text[0-2]\"x \" "
+       "component:Tip[2-34] raw=\"![i *e*](p.png) ~~s~~\"(image[7-22]\"p.png\"(text[9-11]\"i \" "
+       "emphasis[11-14](text[12-13]\"e\")) text[22-23]\" \" "
+       "strikethrough[23-28](text[25-26]\"s\")))"},
+      {"nested containers", "x <Tip>**a *b* c**</Tip>",
+       "paragraph[0-24](text[0-2]\"x \" "
+       "component:Tip[2-24] raw=\"**a *b* c**\"(strong[7-18](text[9-11]\"a \" "
+       "emphasis[11-14](text[12-13]\"b\") text[14-16]\" c\")))"},
+      {"unclosed tag", "Use Vec<T> with **care**.",
+       "error[7-10]\"Unclosed tag <T>\" raw=\"<T>\" text[10-16]\" with \" "
+       "strong[16-24](text[18-22]\"care\") text[24-25]\".\" paragraph[0-25](text[0-7]\"Use Vec\")"},
+      {"unclosed tag inside emphasis", "*a <Tip>b **c** d*",
+       "error[3-8]\"Unclosed tag <Tip>\" raw=\"<Tip>\" text[8-10]\"b \" "
+       "strong[10-15](text[12-13]\"c\") text[15-17]\" d\" emphasis[0-18](text[1-3]\"a \") "
+       "paragraph[0-18]"},
+      {"component inside strong", "**a <Tip>b</Tip> c**",
+       "paragraph[0-20](strong[0-20](text[2-4]\"a \" "
+       "component:Tip[4-16] raw=\"b\"(text[9-10]\"b\") text[16-18]\" c\"))"},
+      {"strong opened before the tag", "**a <Tip>b** c</Tip>",
+       "paragraph[0-20](component:Tip[4-20] raw=\"b** c\"(text[9-10]\"b\" "
+       "strong[0-12](text[2-4]\"a \") text[12-14]\" c\"))"},
+      // Stack depth alone would take the emphasis for the strong that ended before the tag.
+      {"emphasis where that strong stood", "**a <Tip>b** *c* d</Tip>",
+       "paragraph[0-24](component:Tip[4-24] raw=\"b** *c* d\"(text[9-10]\"b\" "
+       "strong[0-12](text[2-4]\"a \") text[12-13]\" \" emphasis[13-16](text[14-15]\"c\") "
+       "text[16-18]\" d\"))"},
+      {"strong opened inside an earlier component", "<A>**x</A> <B>y** z</B>",
+       "paragraph[0-23](component:B[11-23] raw=\"y** z\"(text[14-15]\"y\" "
+       "strong[3-17](component:A[0-10] raw=\"**x\"(text[5-6]\"x\") text[10-11]\" \") "
+       "text[17-19]\" z\"))"},
+      // The closing tag comes inside the strong: what the strong has so far is the component's.
+      {"tag closes inside strong", "<Tip>**a</Tip> b**",
+       "paragraph[0-18](strong[5-18](component:Tip[0-14] raw=\"**a\"(text[7-8]\"a\") "
+       "text[14-16]\" b\"))"},
+      {"tag closes inside two", "<Tip>**a *b</Tip> c* d**",
+       "paragraph[0-24](strong[5-24](emphasis[9-20](component:Tip[0-17] raw=\"**a *b\"("
+       "text[7-9]\"a \" text[10-11]\"b\") text[17-19]\" c\") text[20-22]\" d\"))"},
+      {"misnested inside strong", "<A>**x</B> y**",
+       "paragraph[0-14](strong[3-14](error[6-10]\"Misnested tags: expected </A>, found </B>\" "
+       "raw=\"</B>\" text[5-6]\"x\" text[10-12]\" y\"))"},
+      {"misnested keeps the emphasis", "x <A>*y*</B>",
+       "paragraph[0-12](text[0-2]\"x \" "
+       "error[8-12]\"Misnested tags: expected </A>, found </B>\" raw=\"</B>\" "
+       "emphasis[5-8](text[6-7]\"y\"))"},
+      {"paragraphs between the tags", "a <Tip> b\n\nc </Tip> d",
+       "paragraph[11-21](component:Tip[2-19] raw=\" b\\n\\nc \"(text[7-9]\" b\" "
+       "paragraph[0-10](text[0-2]\"a \") text[11-13]\"c \") text[19-21]\" d\")"},
+  });
+}
+
 TEST(Pipeline, Passes) {
   run_cases({
       {"citation split by emphasis", "*[@key]*",
