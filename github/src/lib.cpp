@@ -232,6 +232,7 @@ void GithubReferencesTransform::transform(Root& root, std::string_view /*source*
     if (!github || !github->is_string()) return;  // no repository: nothing is linked
     repository = github->text();                  // used even when empty
   }
+  if (repository.size() > kMaxGithubRepositoryLength) return;
   link_github_references(root.children, {repository, base_url_});
 }
 

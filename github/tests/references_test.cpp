@@ -134,6 +134,9 @@ TEST(GithubReferencesTransform, RepositoryFromTransformOrFrontMatter) {
     return std::optional<JsonValue>(JsonValue::make_object(std::move(o)));
   };
   const std::optional<JsonValue> fm = front_matter(JsonValue::make_string("fm/repo"));
+  // The longest repository the service allows, and one byte more.
+  const std::string longest = std::string(39, 'o') + "/" + std::string(100, 'r');
+  const std::string too_long = longest + "r";
   const std::tuple<GithubReferencesTransform, std::optional<JsonValue>, std::string> cases[] = {
       {GithubReferencesTransform("o/r"), std::nullopt, "https://github.com/o/r/issues/1"},
       {GithubReferencesTransform("o/r"), fm, "https://github.com/o/r/issues/1"},
@@ -146,6 +149,14 @@ TEST(GithubReferencesTransform, RepositoryFromTransformOrFrontMatter) {
       {GithubReferencesTransform(), front_matter(JsonValue::make_u64(5)), ""},
       {GithubReferencesTransform(), JsonValue::make_array({JsonValue::make_string("o/r")}), ""},
       {GithubReferencesTransform(), JsonValue::make_object(), ""},
+      {GithubReferencesTransform(longest), std::nullopt,
+       "https://github.com/" + longest + "/issues/1"},
+      {GithubReferencesTransform(), front_matter(JsonValue::make_string(longest)),
+       "https://github.com/" + longest + "/issues/1"},
+      // A longer one links nothing, and the front matter is not asked instead.
+      {GithubReferencesTransform(too_long), std::nullopt, ""},
+      {GithubReferencesTransform(too_long), fm, ""},
+      {GithubReferencesTransform(), front_matter(JsonValue::make_string(too_long)), ""},
   };
   for (const auto& [transform, frontmatter, url] : cases) {
     Root root = root_of({paragraph({text("#1 @ann")})});

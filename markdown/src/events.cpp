@@ -1,5 +1,6 @@
 // The walk that turns the finished block tree into the event stream, running the inline pass
 // on each chain of siblings the first time the walk meets an unresolved item in it.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -255,6 +256,12 @@ class Emitter {
 
 }  // namespace
 
+// Tree nodes reserved before parsing: one per four bytes, about twice what ordinary documents
+// use, so that they seldom grow; but no more than this many (128 MiB), so that a huge input
+// does not claim 8 bytes of address space per byte before a line is read (gigabytes of long
+// lines need a few nodes). Past it the buffer doubles as the parse needs.
+constexpr std::size_t kMaxReservedNodes = std::size_t{1} << 22;
+
 void parse_events(std::string_view markdown, Events& out) {
   out.events.clear();
   out.links.clear();
@@ -263,9 +270,8 @@ void parse_events(std::string_view markdown, Events& out) {
   Events::Storage& storage = *out.storage_;
   storage.reset();
   ParseState st(storage);
-  // About one node per four bytes; pathological texts grow the buffer further.
   Tree tree(std::move(storage.tree_nodes), std::move(storage.tree_spine),
-            std::max<std::size_t>(128, markdown.size() / 4));
+            std::clamp<std::size_t>(markdown.size() / 4, 128, kMaxReservedNodes));
   parse_blocks(markdown, st, tree);
   // Every node gives at most a Start and an End.
   if (out.events.capacity() < 2 * tree.size()) {

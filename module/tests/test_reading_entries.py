@@ -94,6 +94,43 @@ def test_query_all_nesting():
     assert items[2] in items[1]["children"][1]["children"]
 
 
+NESTED = """> a *b **c *d* e** f*
+> > - x [*l* ![*i*](i.png)](u)
+> >   - y
+> >     > z
+
+<Box>
+
+<Box>
+
+*w*
+
+</Box>
+
+</Box>
+"""
+
+
+@pytest.mark.parametrize(
+    "kind", ["blockquote", "emphasis", "list", "list_item", "component", "paragraph", "text"])
+def test_query_all_nested_matches_are_their_ancestors_dicts(kind):
+    tree = _zuv.parse(NESTED)
+    found = _zuv.query_all(tree, kind)
+    assert found == [n for n in _all_nodes(tree["children"]) if n["type"] == kind]
+    # The matches inside a match follow it, in pre-order, and are the very dicts it holds.
+    for i, match in enumerate(found):
+        inside = [n for n in _all_nodes(match.get("children") or []) if n["type"] == kind]
+        assert len(found) >= i + 1 + len(inside)
+        assert all(a is b for a, b in zip(inside, found[i + 1:]))
+
+
+def test_query_all_deep_nesting_shares_dicts():
+    found = _zuv.query_all(_zuv.parse("> " * 120 + "a *b* " * 50), "blockquote")
+    assert len(found) == 120
+    assert all(found[i + 1] is found[i]["children"][0] for i in range(119))
+    assert found[119]["children"][0]["type"] == "paragraph"
+
+
 def test_query_all_skips_what_is_not_a_node():
     doc = ('<Card user={$user.name} data={{"type": "text", "value": "x"}} />\n\n'
            "{$page.title} $\\text{t}$\n")

@@ -233,6 +233,10 @@ def test_github_references_by_context():
     assert pieces(html["children"]) == ["<div>#12 @bob</div>\n"]
 
 
+# The longest "owner/name" the service allows; a longer repository links nothing.
+LONGEST_REPO = "o" * 39 + "/" + "r" * 100
+
+
 @pytest.mark.parametrize(
     "front, repo, url",
     [
@@ -245,6 +249,10 @@ def test_github_references_by_context():
         ("other: fm/repo\n", None, None),
         ("github: [fm, repo]\n", None, None),
         ("github: 5\n", "", None),
+        (f"github: {LONGEST_REPO}\n", None, f"https://github.com/{LONGEST_REPO}/issues/1"),
+        ("github: fm/repo\n", LONGEST_REPO, f"https://github.com/{LONGEST_REPO}/issues/1"),
+        (f"github: {LONGEST_REPO}r\n", None, None),
+        ("github: fm/repo\n", LONGEST_REPO + "r", None),
     ],
 )
 def test_github_repository(front, repo, url):

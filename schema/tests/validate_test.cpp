@@ -255,6 +255,46 @@ TEST(Validate, WalkOrderAndStructure) {
   EXPECT_EQ(validate_document(root, s), strict);
 }
 
+// The lists are looked up by exact bytes whatever their order, duplicates and bytes past
+// ASCII; of several global pairs of one name, wherever they stand, the first applies.
+TEST(Validate, ListLookUps) {
+  Schema s;
+  ComponentSchema& x = s.components["X"];
+  x.allowed_children = std::vector<std::string>{"Zed", "\xC3\xA9", "Alpha", "Zed", "A"};
+  x.props["c"] = prop(PropType::Any, true);
+  x.props["a"] = prop(PropType::Any, true);
+  x.props["\xC3\xA9"] = prop(PropType::Any, true);
+  x.props["kind"] =
+      prop(PropType::Enum, false, std::vector<std::string>{"z", "\xC3\xA9", "a", "z"});
+  s.global_props = {{"z", prop(PropType::Number)},  {"a2", prop(PropType::String)},
+                    {"z", prop(PropType::Boolean)}, {"m", prop(PropType::Any)},
+                    {"a2", prop(PropType::Number)}, {"z", prop(PropType::String)}};
+  NodeList children;
+  for (const char* name : {"Alpha", "\xC3\xA9", "Zed", "A", "alpha", "Beta", "e", "Zed "}) {
+    children.push_back(comp(name, at(2, 1)));
+  }
+  NodeList nodes;
+  nodes.push_back(comp("X", at(1, 1),
+                       {attr("c", true), attr("c", true), attr("z", true, 1, 5),
+                        attr("a2", JsonNumber::from_u64(1), 1, 7), attr("m", true),
+                        attr("kind", std::string("\xC3\xA9")), attr("kind", std::string("a")),
+                        attr("kind", std::string("b"), 1, 9), attr("b", true, 1, 11)},
+                       std::move(children)));
+  const std::vector<Diagnostic> expected = {
+      err("missing required prop `a`", "X", 1, 1),
+      err("missing required prop `\xC3\xA9`", "X", 1, 1),
+      err("prop `z` on <X> expects number, got boolean", "X", 1, 5),
+      err("prop `a2` on <X> expects string, got number", "X", 1, 7),
+      err("prop `kind` on <X> must be one of [z, \xC3\xA9, a, z], got \"b\"", "X", 1, 9),
+      warn("unknown prop `b` on <X>", "X", 1, 11),
+      err("<alpha> is not allowed as a child here", "alpha", 2, 1),
+      err("<Beta> is not allowed as a child here", "Beta", 2, 1),
+      err("<e> is not allowed as a child here", "e", 2, 1),
+      err("<Zed > is not allowed as a child here", "Zed ", 2, 1),
+  };
+  EXPECT_EQ(validate_document(doc(std::move(nodes)), s), expected);
+}
+
 TEST(Validate, EmptyCases) {
   Schema none;
   EXPECT_EQ(validate_document(Root{}, none), std::vector<Diagnostic>{});

@@ -22,6 +22,11 @@ namespace zuv {
 // The service's site root; every address is built on it.
 inline constexpr std::string_view kGithubBaseUrl = "https://github.com";
 
+// The longest "owner/name" the service allows (a 39-byte owner, a 100-byte name). A longer
+// repository links nothing: every issue and commit link would copy it, so a long front-matter
+// value times many references would cost memory quadratic in the document.
+inline constexpr size_t kMaxGithubRepositoryLength = 39 + 1 + 100;
+
 enum class GithubReferenceKind : uint8_t { Issue, Mention, Commit };
 
 struct GithubReference {
@@ -46,9 +51,10 @@ void link_github_references(NodeList& nodes, const GithubLinkContext& context);
 class GithubReferencesTransform final : public Transform {
  public:
   // No repository of its own: a run takes the front matter's "github" string, and without one
-  // links nothing at all.
+  // (or with one longer than kMaxGithubRepositoryLength) links nothing at all.
   GithubReferencesTransform() = default;
-  // An empty `repo` counts as none.
+  // An empty `repo` counts as none; a longer one than kMaxGithubRepositoryLength makes a run link
+  // nothing, whatever the front matter says.
   explicit GithubReferencesTransform(std::string repo) : repo_(std::move(repo)) {}
 
   const std::string& repo() const { return repo_; }
