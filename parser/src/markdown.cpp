@@ -329,8 +329,9 @@ class Bridge {
             i = q;
             continue;
           }
-          std::string closing = "</" + tag->name + ">";
-          size_t k = html.find(closing, tag->end_in_text);
+          // The first closing text of the same name ends it: nesting is not counted.
+          const size_t k = cache->closing_tag(tag->name, tag->end_in_text);
+          const size_t closing_size = tag->name.size() + 3;  // "</" name ">"
           if (k != std::string_view::npos) {
             std::string_view inner = html.substr(tag->end_in_text, k - tag->end_in_text);
             ComponentNode c;
@@ -341,9 +342,9 @@ class Bridge {
               parse_text(inner, s0 + tag->end_in_text, points_, c.children);
             }
             c.rawContent = std::string(inner);
-            c.position = pos(s0 + p, s0 + k + closing.size());
+            c.position = pos(s0 + p, s0 + k + closing_size);
             found_nodes.push_back(Node(NodeKind::Component, std::move(c)));
-            i = k + closing.size();
+            i = k + closing_size;
             continue;
           }
           if (open_depth() >= depth_limit_) {
