@@ -91,9 +91,9 @@ bool all_unicode_white_space(std::string_view s) { return trim_unicode_white_spa
 class Bridge {
  public:
   Bridge(std::string_view text, size_t base, const SourceMap& map, std::string_view input,
-         ErrorTextBudget& budget, size_t depth, NodeList& out)
+         ErrorTextBudget& budget, HighlightBudget& highlights, size_t depth, NodeList& out)
       : text_(text), base_(base), map_(map), points_(map), input_(input), budget_(budget),
-        depth_(depth),
+        highlights_(highlights), depth_(depth),
         depth_limit_(std::min(kMaxDocumentDepth,
                               depth + stack_levels_left(kStackPerDocumentLevel))),
         out_(out), first_(out.size()) {}
@@ -199,7 +199,7 @@ class Bridge {
       size_t sp = ev.text.find(' ');
       c.lang = std::string(ev.text.substr(0, sp));
       if (sp != std::string_view::npos) {
-        CodeMeta m = parse_code_meta(ev.text.substr(sp + 1));
+        CodeMeta m = parse_code_meta(ev.text.substr(sp + 1), highlights_);
         c.meta = std::move(m.meta);
         c.title = std::move(m.title);
         c.highlight = std::move(m.highlight);
@@ -444,6 +444,7 @@ class Bridge {
   PointCursor points_;
   std::string_view input_;
   ErrorTextBudget& budget_;
+  HighlightBudget& highlights_;
   size_t depth_;
   const size_t depth_limit_;  // open_depth() never reaches it
 
@@ -460,10 +461,10 @@ class Bridge {
 }  // namespace
 
 void parse_markdown(std::string_view text, size_t base, const SourceMap& source_map,
-                    std::string_view input, ErrorTextBudget& budget, size_t depth,
-                    markdown::Events& events, NodeList& out) {
+                    std::string_view input, ErrorTextBudget& budget, HighlightBudget& highlights,
+                    size_t depth, markdown::Events& events, NodeList& out) {
   if (all_unicode_white_space(text)) return;
-  Bridge(text, base, source_map, input, budget, depth, out).run(events);
+  Bridge(text, base, source_map, input, budget, highlights, depth, out).run(events);
 }
 
 }  // namespace zuv::parser
