@@ -52,7 +52,7 @@ def rep(unit, count="n"):
 PARSE = "_zuv.parse(text)"
 
 SHAPES = [
-    # ---- the faults of the hostile-input review, worst first ------------------------------
+    # ---- the faults of the hostile-input review, worst first ---------------------------------
     Shape("fault 1: <div> then <A> without closers", 250_000,
           "text = '<div>' + '<A>' * (n // 3)", PARSE, 600),
     Shape("fault 1: <!-- then <A> without closers", 250_000,
@@ -79,7 +79,7 @@ SHAPES = [
           "_zuv.validate(tree, schema)", 400),
     Shape("fault 7: reservation, parse of one long line", 32_000_000,
           "text = 'a' * n", PARSE, 5, vm=True),
-    # ---- component tags on their own lines ------------------------------------------------
+    # ---- component tags on their own lines ---------------------------------------------------
     Shape("components: nested openers and closers", 250_000,
           "k = n // 9; text = '<A>\\n' * k + '</A>\\n' * k", PARSE, 1000),
     Shape("components: nested distinct names", 250_000,
@@ -97,7 +97,7 @@ SHAPES = [
     # 127 times the input (in the tree, its value tree and Python), bounded by the nesting limit.
     Shape("components: 127 nested around one long line", 250_000,
           "text = '<A>\\n' * 127 + 'y' * n + '\\n' + '</A>\\n' * 127", PARSE, 500),
-    # ---- inline tags in HTML events ---------------------------------------------------------
+    # ---- inline tags in HTML events ----------------------------------------------------------
     Shape("inline: <A> tags in a paragraph", 250_000,
           "text = 'x ' + '<A> ' * (n // 4)", PARSE, 1000),
     Shape("inline: nested <A> then </A> in a paragraph", 250_000,
@@ -112,7 +112,7 @@ SHAPES = [
           "text = '<div>' + '<A x=\\'' * (n // 6)", PARSE, 600),
     Shape("inline: <A> without closers on many HTML lines", 250_000,
           "text = '<div>\\n' + '<A><A><A><A>\\n' * (n // 13)", PARSE, 600),
-    # ---- attributes -----------------------------------------------------------------------
+    # ---- attributes --------------------------------------------------------------------------
     Shape("attributes: many flags on one tag", 250_000,
           "text = '<A ' + 'a ' * (n // 2) + '/>\\n'", PARSE, 1000),
     Shape("attributes: many JSON members", 250_000,
@@ -127,7 +127,7 @@ SHAPES = [
     Shape("attributes: escaped quotes in one string", 250_000,
           "text = '<A x=\"' + '\\\\\"' * (n // 2) + '\" />\\n'", PARSE, 60),
     Shape("attributes: invalid primitives", 250_000, rep("<A x={1e999999} />\n"), PARSE, 200),
-    # ---- references: citations, cross-references, variables ---------------------------------
+    # ---- references: citations, cross-references, variables ----------------------------------
     Shape("references: one citation of many keys", 250_000,
           "text = '[@' + 'a; ' * (n // 3) + ']'", PARSE, 1000),
     Shape("references: brackets then one @", 250_000,
@@ -141,7 +141,7 @@ SHAPES = [
           rep("[@a *b* c] "), PARSE, 1000),
     Shape("references: inline math split by underscores", 250_000,
           rep("$a_b_c$ x_y "), PARSE, 1000),
-    # ---- math ---------------------------------------------------------------------------------
+    # ---- math --------------------------------------------------------------------------------
     Shape("math: many inline expressions", 250_000, rep("$a^2$ "), PARSE, 1000),
     Shape("math: open groups", 250_000, "text = '$' + '{' * n + '$'", PARSE, 200),
     Shape("math: \\left( without \\right", 250_000, "text = '$' + '\\\\left(' * (n // 6) + 'x$'",
@@ -156,14 +156,14 @@ SHAPES = [
           " '\\\\end{matrix}\\n$$\\n'", PARSE, 1000),
     Shape("math: unclosed environments", 250_000,
           "text = '$$\\n' + '\\\\begin{matrix}' * (n // 14) + '\\n$$\\n'", PARSE, 200),
-    # ---- code-fence metadata ------------------------------------------------------------------
+    # ---- code-fence metadata -----------------------------------------------------------------
     Shape("meta: many titles in one info string", 250_000,
           "text = '```js ' + 'title=\\'x\\' ' * (n // 10) + '\\n```\\n'", PARSE, 60),
     Shape("meta: many small lists in one info string", 250_000,
           "text = '```js ' + '{1,3-5} ' * (n // 8) + '\\n```\\n'", PARSE, 60),
     Shape("meta: one list of many pieces", 250_000,
           "text = '```js {' + ','.join(['7'] * (n // 2)) + '}\\n```\\n'", PARSE, 60),
-    # ---- front matter ---------------------------------------------------------------------------
+    # ---- front matter ------------------------------------------------------------------------
     Shape("front matter: many keys", 250_000,
           "text = '---\\n' + ''.join(f'k{i}: v\\n' for i in range(n // 10)) + '---\\nbody\\n'",
           PARSE, 1000),
@@ -179,10 +179,11 @@ SHAPES = [
     Shape("front matter: merge keys of a big mapping", 250_000,
           "text = '---\\nb: &b {' + ', '.join(f'k{i}: 1' for i in range(200)) + '}\\nl: ['"
           " + '{<<: *b},' * (n // 10) + ']\\n---\\nx\\n'", PARSE, 200),
-    Shape("front matter: no closer", 250_000, "text = '---\\n' + 'a: b\\n' * (n // 5)", PARSE, 1000),
+    Shape("front matter: no closer", 250_000, "text = '---\\n' + 'a: b\\n' * (n // 5)", PARSE,
+          1000),
     Shape("front matter: long block scalar", 250_000,
           "text = '---\\na: |\\n' + '  line\\n' * (n // 7) + '---\\nx\\n'", PARSE, 60),
-    # ---- transforms and readers -------------------------------------------------------------------
+    # ---- transforms and readers --------------------------------------------------------------
     Shape("transforms: equal headings", 250_000, rep("# A\n"),
           "_zuv.parse_with_defaults(text)", 1000),
     Shape("transforms: table of contents", 250_000,
@@ -200,7 +201,8 @@ SHAPES = [
 # call when it takes seconds) or measures the peak of one call.
 CHILD = r"""
 import gc, json, resource, sys, time, _zuv
-cap, mode, n, setup, call = int(sys.argv[1]), sys.argv[2], int(sys.argv[3]), sys.argv[4], sys.argv[5]
+cap, mode, n = int(sys.argv[1]), sys.argv[2], int(sys.argv[3])
+setup, call = sys.argv[4], sys.argv[5]
 resource.setrlimit(resource.RLIMIT_AS, (cap, cap))
 env = {"_zuv": _zuv, "n": n}
 exec(setup, env)

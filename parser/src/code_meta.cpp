@@ -183,7 +183,9 @@ CodeMeta parse_code_meta(std::string_view metadata, HighlightBudget& budget) {
     out.meta = std::string(metadata);
     return out;
   }
-  if (kept_count > 0) out.highlight = highlight_values(kept_list, static_cast<size_t>(budget.take(kept_count)));
+  if (kept_count > 0) {
+    out.highlight = highlight_values(kept_list, static_cast<size_t>(budget.take(kept_count)));
+  }
   if (!words.empty()) {
     std::string joined;
     for (size_t i = 0; i < words.size(); ++i) {

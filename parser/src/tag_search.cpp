@@ -168,9 +168,10 @@ size_t TagSearchCache::closing_tag(std::string_view name, size_t from) {
       return std::pair{closer_name(a), a.at} < std::pair{closer_name(b), b.at};
     });
   }
-  auto first = std::lower_bound(closers_.begin(), closers_.end(), std::pair{name, from},
-                                [&](const Closer& c, const std::pair<std::string_view, size_t>& key) {
-                                  return std::pair{closer_name(c), c.at} < key;
+  using Key = std::pair<std::string_view, size_t>;
+  auto first = std::lower_bound(closers_.begin(), closers_.end(), Key{name, from},
+                                [&](const Closer& c, const Key& key) {
+                                  return Key{closer_name(c), c.at} < key;
                                 });
   if (first == closers_.end() || closer_name(*first) != name) return npos;
   return first->at;

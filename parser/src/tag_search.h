@@ -92,7 +92,9 @@ class TagSearchCache {
     size_t at;
     size_t name_size;
   };
-  std::string_view closer_name(const Closer& c) const { return text_.substr(c.at + 2, c.name_size); }
+  std::string_view closer_name(const Closer& c) const {
+    return text_.substr(c.at + 2, c.name_size);
+  }
 
   std::string_view text_;
   ForwardSearch brace_;

@@ -88,7 +88,9 @@ TEST(CodeMeta, HighlightBudgetOfADocument) {
   CodeMeta m = parse_code_meta("{1-65536} {1-65536} {1-65536} {2,9-7,1-3}", budget);
   EXPECT_EQ(describe(m), "highlight=1,2,3");
   EXPECT_EQ(budget.left(), HighlightBudget::kMinLimit - 4);  // repeats counted
-  for (int i = 0; i < 15; ++i) ASSERT_EQ(parse_code_meta("{1-65536}", budget).highlight->size(), 65536u);
+  for (int i = 0; i < 15; ++i) {
+    ASSERT_EQ(parse_code_meta("{1-65536}", budget).highlight->size(), 65536u);
+  }
   EXPECT_EQ(budget.left(), 65536u - 4);
   EXPECT_EQ(parse_code_meta("{1-65526}", budget).highlight->size(), 65526u);
   EXPECT_EQ(budget.left(), 6u);

@@ -107,7 +107,8 @@ inline std::vector<PathologicalInput> pathological_inputs(size_t size) {
     for (size_t i = 0; s.size() < size; ++i) s += "<A" + std::to_string(i) + ">";
     return s;
   }());
-  doc("doc: {1-60000} lists in one info string", "```js " + repeat_to("{1-60000} ", size) + "\n```\n");
+  doc("doc: {1-60000} lists in one info string",
+      "```js " + repeat_to("{1-60000} ", size) + "\n```\n");
   doc("doc: {1-65536} in every block", repeat_to("```js {1-65536}\n```\n", size));
   return v;
 }
