@@ -1,5 +1,6 @@
 // Pathological inputs: each aims at a search that would turn quadratic if repeated from every
-// marker. Here they are checked for their results; the benchmark times them.
+// marker, or at work a short unit could multiply. Here they are checked for their results; the
+// benchmark times them.
 
 #include <gtest/gtest.h>
 

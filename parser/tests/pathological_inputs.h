@@ -1,7 +1,8 @@
 #pragma once
 // Hostile inputs for the document layer, shared by the tests (which check the results) and the
 // benchmark (which times them). Each is about `size` bytes and aims at one search that would
-// turn quadratic if it were repeated from every marker.
+// turn quadratic if it were repeated from every marker, or at work or memory that a short unit
+// could multiply (the highlight lists of code blocks).
 
 #include <string>
 #include <vector>
