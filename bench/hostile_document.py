@@ -104,6 +104,9 @@ SHAPES = [
           "k = n // 8; text = 'x ' + '<A>' * k + '</A>' * k", PARSE, 1000),
     Shape("inline: 127 nested around one long text", 250_000,
           "text = 'x ' + '<A>' * 127 + 'y' * n + '</A>' * 127", PARSE, 500),
+    # Found by fuzzing: each wrong closer moved the content of the innermost of 127 frames.
+    Shape("inline: misnested closers under deep frames", 250_000,
+          "text = 'x ' + ('<A>' + '[' * 42 + ' x ') * (n // 48) + '</B>' * 130", PARSE, 1500),
     Shape("inline: misnested closers in a paragraph", 250_000,
           "text = 'x <A>' + ' </B>' * (n // 5)", PARSE, 1000),
     Shape("inline: closed components in one HTML line", 250_000,

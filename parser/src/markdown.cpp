@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -58,6 +59,27 @@ struct InlineFrame {
   size_t start = 0;
   size_t end = 0;
   NodeList children;
+  // Content that stands before `children`: the lists of the frames that a wrong closing tag
+  // ended inside this one, kept whole. Each such frame's content moves up to the next frame as
+  // lists, not node by node, so that a run of misnested closers under frames a hundred deep
+  // does not move every node once per frame.
+  std::list<NodeList> earlier;
+
+  // The whole content, in order; each node is moved once.
+  NodeList take_content() {
+    if (earlier.empty()) return std::move(children);
+    size_t size = children.size();
+    for (const NodeList& list : earlier) size += list.size();
+    NodeList all;
+    all.reserve(size);
+    earlier.push_back(std::move(children));
+    for (NodeList& list : earlier) {
+      all.insert(all.end(), std::make_move_iterator(list.begin()),
+                 std::make_move_iterator(list.end()));
+    }
+    earlier.clear();
+    return all;
+  }
 };
 
 FrameKind frame_kind_of(md::Tag tag) {
@@ -411,7 +433,7 @@ class Bridge {
       c.name = std::move(f.name);
       c.isInline = false;
       c.attributes = std::move(f.attributes);
-      c.children = std::move(f.children);
+      c.children = f.take_content();
       if (f.end <= s0 && s0 <= input_.size()) c.rawContent = std::string(input_.substr(f.end, s0 - f.end));
       c.position = pos(f.start, e);
       push_node(Node(NodeKind::Component, std::move(c)));
@@ -422,7 +444,16 @@ class Bridge {
                              std::string(html), pos(s0, e)}));
     // The content of the frame that was closed by the wrong tag is kept, after the error, as
     // for a frame left open at the end of the segment.
-    push_nodes(f.children);
+    if (!inlines_.empty() && &target() == &inlines_.back().children) {
+      InlineFrame& into = inlines_.back();
+      into.earlier.push_back(std::move(into.children));
+      into.children = NodeList();
+      into.earlier.splice(into.earlier.end(), f.earlier);
+      into.earlier.push_back(std::move(f.children));
+      return;
+    }
+    NodeList content = f.take_content();
+    push_nodes(content);
   }
 
   void close_unclosed_frames() {
@@ -433,8 +464,9 @@ class Bridge {
       const size_t len = raw.size();
       out_.push_back(Node(NodeKind::Error, ErrorNode{messages::unclosed_tag(f.name), std::move(raw),
                                                      pos(f.start, f.start + len)}));
-      out_.insert(out_.end(), std::make_move_iterator(f.children.begin()),
-                  std::make_move_iterator(f.children.end()));
+      NodeList content = f.take_content();
+      out_.insert(out_.end(), std::make_move_iterator(content.begin()),
+                  std::make_move_iterator(content.end()));
     }
   }
 

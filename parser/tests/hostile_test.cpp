@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+
 #include "code_meta.h"
 #include "frontmatter.h"
 #include "pathological_inputs.h"
@@ -99,17 +102,29 @@ void check_code_meta(const PathologicalInput& p) {
   }
 }
 
+size_t count_of(std::string_view text, std::string_view what) {
+  size_t count = 0;
+  for (size_t at = text.find(what); at != npos; at = text.find(what, at + 1)) ++count;
+  return count;
+}
+
 struct Census {
   size_t errors = 0;
   size_t components = 0;
   size_t highlighted = 0;  // line numbers over all code blocks
+  size_t brackets = 0;     // `[` in text values
+  std::map<std::string, size_t> messages;  // of the errors
   std::vector<const CodeBlockNode*> code_blocks;
   const ComponentNode* first_component = nullptr;
 };
 
 void take_census(const NodeList& nodes, Census& c) {
   for (const Node& n : nodes) {
-    if (n.kind == NodeKind::Error) ++c.errors;
+    if (n.kind == NodeKind::Error) {
+      ++c.errors;
+      ++c.messages[n.as<ErrorNode>().message];
+    }
+    if (n.kind == NodeKind::Text) c.brackets += count_of(n.as<TextNode>().value, "[");
     if (n.kind == NodeKind::Component) {
       if (c.components++ == 0) c.first_component = &n.as<ComponentNode>();
     }
@@ -122,12 +137,6 @@ void take_census(const NodeList& nodes, Census& c) {
   }
 }
 
-size_t count_of(std::string_view text, std::string_view what) {
-  size_t count = 0;
-  for (size_t at = text.find(what); at != npos; at = text.find(what, at + 1)) ++count;
-  return count;
-}
-
 void check_document(const PathologicalInput& p) {
   Root root = parse_document(p.input);
   Census c;
@@ -138,6 +147,16 @@ void check_document(const PathologicalInput& p) {
     ASSERT_EQ(c.components, 1u);
     EXPECT_EQ(c.errors, 0u);
     EXPECT_EQ(c.first_component->rawContent.size(), p.input.size() - 5 - 3 - 4);
+  } else if (n == "doc: <A> then misnested closers") {
+    // Each closer ends the innermost frame, or finds none open; the content of every frame
+    // ended by a wrong closer is kept.
+    const size_t misnested = c.messages["Misnested tags: expected </A>, found </B>"];
+    EXPECT_GT(misnested, 100u);
+    EXPECT_EQ(c.messages["Component nesting too deep"] + misnested, count_of(p.input, "<A"));
+    EXPECT_EQ(c.messages["Unexpected closing tag </B>"] + misnested, 130u);
+    EXPECT_EQ(c.components, 0u);
+    EXPECT_EQ(c.messages.size(), 3u);
+    EXPECT_EQ(c.brackets, count_of(p.input, "["));
   } else if (n.starts_with("doc: <")) {
     // No tag finds a closer: every one is left open (or is too deep to open) and reported.
     EXPECT_EQ(c.components, 0u);

@@ -108,6 +108,8 @@ inline std::vector<PathologicalInput> pathological_inputs(size_t size) {
     for (size_t i = 0; s.size() < size; ++i) s += "<A" + std::to_string(i) + ">";
     return s;
   }());
+  doc("doc: <A> then misnested closers",
+      "x " + repeat_to("<A>[[[[ x ", size) + repeat_n("</B>", 130));
   doc("doc: {1-60000} lists in one info string",
       "```js " + repeat_to("{1-60000} ", size) + "\n```\n");
   doc("doc: {1-65536} in every block", repeat_to("```js {1-65536}\n```\n", size));
