@@ -9,7 +9,8 @@ sizes (default n = 250 kB), where its working set has outgrown the caches at bot
 ratio shows growth, not the step out of the caches; then the peak of
 _zuv.parse(">" * 2_000_000) in a fresh interpreter. Exits with 1 when a time ratio passes 10
 or that peak passes 200 MB, so it can serve as a check; it is no test (times are noisy on a
-shared machine: re-run a case with --only before believing a ratio).
+shared machine: re-run a case with --only before believing a ratio). The layers above the
+engine have a table of their own: bench/hostile_document.py.
 
     /usr/bin/python3 bench/hostile.py [--build build] [--size 50000] [--engine-size 250000]
                                       [--only NAME]...

@@ -19,6 +19,7 @@
 #include "pathological_inputs.h"
 #include "scanner.h"
 #include "text.h"
+#include "zuv/parser.h"
 
 namespace {
 
@@ -115,6 +116,11 @@ int main(int argc, char** argv) {
       case zuv::parser::testing::Reader::CodeMeta:
         report(p.name, p.input.size(), median_seconds(runs, [&] {
                  g_sink += parse_code_meta(p.input).meta.has_value();
+               }));
+        break;
+      case zuv::parser::testing::Reader::Document:
+        report(p.name, p.input.size(), median_seconds(runs, [&] {
+                 g_sink += zuv::parse_document(p.input).children.size();
                }));
         break;
     }

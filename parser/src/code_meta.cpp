@@ -37,21 +37,10 @@ std::optional<uint32_t> parse_line_number(std::string_view s) {
   return static_cast<uint32_t>(v);
 }
 
-// The highlight list of the text between `{` and the first `}`; none on any fault, when it
-// comes out empty, or when it would hold more than kMaxHighlightValues values.
-std::optional<std::vector<uint32_t>> parse_highlight(std::string_view braced) {
-  // Give up at the first character no list can hold, before any piece is cut: the text may run
-  // far (to the first `}`), and every later item that starts with `{` would cut it again.
-  for (size_t i = 0; i < braced.size();) {
-    size_t len = 0;
-    char32_t c = decode_utf8(braced, i, len);
-    if (!(c == ',' || c == '+' || c == '-' || (c >= '0' && c <= '9') || is_unicode_white_space(c))) {
-      return std::nullopt;
-    }
-    i += len;
-  }
-  std::vector<uint32_t> values;
-  uint64_t count = 0;
+// Calls `fn(a, b)` for every piece of a highlight list (the text between `{` and the first `}`),
+// each a range a..b or a single number a = b; false on the first piece that is not a number.
+template <class Fn>
+bool for_each_highlight_range(std::string_view braced, Fn fn) {
   bool ok = true;
   for_each_piece(braced, ',', [&](std::string_view raw_piece, size_t) {
     std::string_view piece = trim_unicode_white_space(raw_piece);
@@ -65,16 +54,45 @@ std::optional<std::vector<uint32_t>> parse_highlight(std::string_view braced) {
       b = parse_line_number(trim_unicode_white_space(piece.substr(dash + 1)));
     }
     if (!a || !b) return ok = false;
-    if (*a > *b) return true;  // an empty range is no fault
-    count += uint64_t{*b} - *a + 1;
-    if (count > kMaxHighlightValues) return ok = false;
-    for (uint64_t v = *a; v <= *b; ++v) values.push_back(static_cast<uint32_t>(v));
+    return fn(*a, *b);
+  });
+  return ok;
+}
+
+// The number of values the highlight list `braced` adds, repeats counted; none on any fault,
+// when it comes out empty, or when it would add more than kMaxHighlightValues. Only counts: of
+// the lists of one info string only the last one read is kept, so only that one is expanded.
+std::optional<uint64_t> highlight_count(std::string_view braced) {
+  // Give up at the first character no list can hold, before any piece is cut: the text may run
+  // far (to the first `}`), and every later item that starts with `{` would cut it again.
+  for (size_t i = 0; i < braced.size();) {
+    size_t len = 0;
+    char32_t c = decode_utf8(braced, i, len);
+    if (!(c == ',' || c == '+' || c == '-' || (c >= '0' && c <= '9') || is_unicode_white_space(c))) {
+      return std::nullopt;
+    }
+    i += len;
+  }
+  uint64_t count = 0;
+  const bool ok = for_each_highlight_range(braced, [&](uint32_t a, uint32_t b) {
+    if (a <= b) count += uint64_t{b} - a + 1;  // an empty range is no fault
+    return count <= kMaxHighlightValues;
+  });
+  if (!ok || count == 0 || count > kMaxHighlightValues) return std::nullopt;
+  return count;
+}
+
+// The values of a list that `highlight_count` accepted, ascending and without repeats, cut to
+// the `keep` smallest.
+std::vector<uint32_t> highlight_values(std::string_view braced, size_t keep) {
+  std::vector<uint32_t> values;
+  for_each_highlight_range(braced, [&](uint32_t a, uint32_t b) {
+    for (uint64_t v = a; v <= b; ++v) values.push_back(static_cast<uint32_t>(v));
     return true;
   });
-  if (!ok) return std::nullopt;
-  if (values.empty()) return std::nullopt;
   std::sort(values.begin(), values.end());
   values.erase(std::unique(values.begin(), values.end()), values.end());
+  if (values.size() > keep) values.resize(keep);
   return values;
 }
 
@@ -109,10 +127,13 @@ bool read_named_value(std::string_view& rest, std::string_view name,
 
 }  // namespace
 
-CodeMeta parse_code_meta(std::string_view metadata) {
+CodeMeta parse_code_meta(std::string_view metadata, HighlightBudget& budget) {
   CodeMeta out;
   std::vector<std::string_view> words;
   bool recognised = false;
+  // The list that is kept (the last one read) and the values it adds.
+  std::string_view kept_list;
+  uint64_t kept_count = 0;
   std::string_view rest = trim_unicode_white_space(metadata);
   const std::string_view all = rest;
   // The first `}` of the metadata from a given place; remembered, as many items may ask.
@@ -128,9 +149,12 @@ CodeMeta parse_code_meta(std::string_view metadata) {
     if (rest[0] == '{') {
       const size_t at = static_cast<size_t>(rest.data() - all.data());
       size_t close = close_brace.find(at);
-      if (close != npos) {
-        if (auto list = parse_highlight(all.substr(at + 1, close - at - 1))) {
-          out.highlight = std::move(*list);
+      // Once the document's budget is spent, a list is not read, as a list past the limit.
+      if (close != npos && budget.left() > 0) {
+        const std::string_view braced = all.substr(at + 1, close - at - 1);
+        if (std::optional<uint64_t> count = highlight_count(braced)) {
+          kept_list = braced;
+          kept_count = *count;
           rest = all.substr(close + 1);
           recognised = true;
           continue;
@@ -159,6 +183,9 @@ CodeMeta parse_code_meta(std::string_view metadata) {
     out.meta = std::string(metadata);
     return out;
   }
+  if (kept_count > 0) {
+    out.highlight = highlight_values(kept_list, static_cast<size_t>(budget.take(kept_count)));
+  }
   if (!words.empty()) {
     std::string joined;
     for (size_t i = 0; i < words.size(); ++i) {
@@ -168,6 +195,11 @@ CodeMeta parse_code_meta(std::string_view metadata) {
     out.meta = std::move(joined);
   }
   return out;
+}
+
+CodeMeta parse_code_meta(std::string_view metadata) {
+  HighlightBudget budget(metadata.size());
+  return parse_code_meta(metadata, budget);
 }
 
 }  // namespace zuv::parser

@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "code_meta.h"
 #include "error_budget.h"
 #include "frontmatter.h"
 #include "markdown.h"
@@ -26,7 +27,7 @@ using namespace zuv::parser;
 class Pipeline {
  public:
   explicit Pipeline(std::string_view input)
-      : input_(input), map_(input), budget_(input.size()),
+      : input_(input), map_(input), budget_(input.size()), highlights_(input.size()),
         depth_limit_(std::min(kMaxDocumentDepth, stack_levels_left(kStackPerDocumentLevel))) {}
 
   Root run() {
@@ -47,7 +48,7 @@ class Pipeline {
         case Segment::Kind::Markdown: {
           const auto& m = std::get<Segment::Markdown>(seg.value);
           parse_markdown(input_.substr(m.start, m.end - m.start), m.start, map_, input_, budget_,
-                         depth, events_, out);
+                         highlights_, depth, events_, out);
           break;
         }
         case Segment::Kind::Component: {
@@ -106,6 +107,7 @@ class Pipeline {
   std::string_view input_;
   SourceMap map_;
   ErrorTextBudget budget_;
+  HighlightBudget highlights_;
   // Components nest below it: the nesting limit, or the levels that the passes over the tree
   // find room for on this thread.
   const size_t depth_limit_;

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -63,6 +64,27 @@ struct InlineFrame {
   size_t end = 0;
   NodeList children;
   const md::Event* opened_at = nullptr;  // the HTML event of its opening tag
+  // Content that stands before `children`: the lists of the frames that a wrong closing tag
+  // ended inside this one, kept whole. Each such frame's content moves up to the next frame as
+  // lists, not node by node, so that a run of misnested closers under frames a hundred deep
+  // does not move every node once per frame.
+  std::list<NodeList> earlier;
+
+  // The whole content, in order; each node is moved once.
+  NodeList take_content() {
+    if (earlier.empty()) return std::move(children);
+    size_t size = children.size();
+    for (const NodeList& list : earlier) size += list.size();
+    NodeList all;
+    all.reserve(size);
+    earlier.push_back(std::move(children));
+    for (NodeList& list : earlier) {
+      all.insert(all.end(), std::make_move_iterator(list.begin()),
+                 std::make_move_iterator(list.end()));
+    }
+    earlier.clear();
+    return all;
+  }
 };
 
 FrameKind frame_kind_of(md::Tag tag) {
@@ -96,9 +118,9 @@ bool all_unicode_white_space(std::string_view s) { return trim_unicode_white_spa
 class Bridge {
  public:
   Bridge(std::string_view text, size_t base, const SourceMap& map, std::string_view input,
-         ErrorTextBudget& budget, size_t depth, NodeList& out)
+         ErrorTextBudget& budget, HighlightBudget& highlights, size_t depth, NodeList& out)
       : text_(text), base_(base), map_(map), points_(map), input_(input), budget_(budget),
-        depth_(depth),
+        highlights_(highlights), depth_(depth),
         depth_limit_(std::min(kMaxDocumentDepth,
                               depth + stack_levels_left(kStackPerDocumentLevel))),
         out_(out), first_(out.size()) {}
@@ -234,7 +256,7 @@ class Bridge {
       size_t sp = ev.text.find(' ');
       c.lang = std::string(ev.text.substr(0, sp));
       if (sp != std::string_view::npos) {
-        CodeMeta m = parse_code_meta(ev.text.substr(sp + 1));
+        CodeMeta m = parse_code_meta(ev.text.substr(sp + 1), highlights_);
         c.meta = std::move(m.meta);
         c.title = std::move(m.title);
         c.highlight = std::move(m.highlight);
@@ -364,8 +386,9 @@ class Bridge {
             i = q;
             continue;
           }
-          std::string closing = "</" + tag->name + ">";
-          size_t k = html.find(closing, tag->end_in_text);
+          // The first closing text of the same name ends it: nesting is not counted.
+          const size_t k = cache->closing_tag(tag->name, tag->end_in_text);
+          const size_t closing_size = tag->name.size() + 3;  // "</" name ">"
           if (k != std::string_view::npos) {
             std::string_view inner = html.substr(tag->end_in_text, k - tag->end_in_text);
             ComponentNode c;
@@ -376,9 +399,9 @@ class Bridge {
               parse_text(inner, s0 + tag->end_in_text, points_, c.children);
             }
             c.rawContent = std::string(inner);
-            c.position = pos(s0 + p, s0 + k + closing.size());
+            c.position = pos(s0 + p, s0 + k + closing_size);
             found_nodes.push_back(Node(NodeKind::Component, std::move(c)));
-            i = k + closing.size();
+            i = k + closing_size;
             continue;
           }
           if (open_depth() >= depth_limit_) {
@@ -446,7 +469,7 @@ class Bridge {
       c.name = std::move(f.name);
       c.isInline = false;
       c.attributes = std::move(f.attributes);
-      c.children = std::move(f.children);
+      c.children = f.take_content();
       if (f.end <= s0 && s0 <= input_.size()) c.rawContent = std::string(input_.substr(f.end, s0 - f.end));
       c.position = pos(f.start, e);
       push_node(Node(NodeKind::Component, std::move(c)));
@@ -457,7 +480,16 @@ class Bridge {
                              std::string(html), pos(s0, e)}));
     // The content of the frame that was closed by the wrong tag is kept, after the error, as
     // for a frame left open at the end of the segment.
-    push_nodes(f.children);
+    if (!inlines_.empty() && &target() == &inlines_.back().children) {
+      InlineFrame& into = inlines_.back();
+      into.earlier.push_back(std::move(into.children));
+      into.children = NodeList();
+      into.earlier.splice(into.earlier.end(), f.earlier);
+      into.earlier.push_back(std::move(f.children));
+      return;
+    }
+    NodeList content = f.take_content();
+    push_nodes(content);
   }
 
   void close_unclosed_frames() {
@@ -468,8 +500,9 @@ class Bridge {
       const size_t len = raw.size();
       out_.push_back(Node(NodeKind::Error, ErrorNode{messages::unclosed_tag(f.name), std::move(raw),
                                                      pos(f.start, f.start + len)}));
-      out_.insert(out_.end(), std::make_move_iterator(f.children.begin()),
-                  std::make_move_iterator(f.children.end()));
+      NodeList content = f.take_content();
+      out_.insert(out_.end(), std::make_move_iterator(content.begin()),
+                  std::make_move_iterator(content.end()));
     }
   }
 
@@ -479,6 +512,7 @@ class Bridge {
   PointCursor points_;
   std::string_view input_;
   ErrorTextBudget& budget_;
+  HighlightBudget& highlights_;
   size_t depth_;
   const size_t depth_limit_;  // open_depth() never reaches it
 
@@ -496,10 +530,10 @@ class Bridge {
 }  // namespace
 
 void parse_markdown(std::string_view text, size_t base, const SourceMap& source_map,
-                    std::string_view input, ErrorTextBudget& budget, size_t depth,
-                    markdown::Events& events, NodeList& out) {
+                    std::string_view input, ErrorTextBudget& budget, HighlightBudget& highlights,
+                    size_t depth, markdown::Events& events, NodeList& out) {
   if (all_unicode_white_space(text)) return;
-  Bridge(text, base, source_map, input, budget, depth, out).run(events);
+  Bridge(text, base, source_map, input, budget, highlights, depth, out).run(events);
 }
 
 }  // namespace zuv::parser

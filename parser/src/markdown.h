@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "code_meta.h"
 #include "error_budget.h"
 #include "source_map.h"
 #include "zuv/markdown.h"
@@ -15,9 +16,9 @@ namespace zuv::parser {
 // the tree level at which the segment's nodes stand (0 for the document body), so that
 // containers past the document nesting limit are not opened. `events` is scratch space that one
 // document parse reuses for all its segments (the engine then keeps its buffers). The segment's
-// nodes are appended to `out`. Never fails.
+// nodes are appended to `out`. `budget` and `highlights` are the document's. Never fails.
 void parse_markdown(std::string_view text, size_t base, const SourceMap& source_map,
-                    std::string_view input, ErrorTextBudget& budget, size_t depth,
-                    markdown::Events& events, NodeList& out);
+                    std::string_view input, ErrorTextBudget& budget, HighlightBudget& highlights,
+                    size_t depth, markdown::Events& events, NodeList& out);
 
 }  // namespace zuv::parser

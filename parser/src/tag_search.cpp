@@ -151,4 +151,30 @@ size_t TagSearchCache::json_close(size_t from) {
   return json_->find(from);
 }
 
+size_t TagSearchCache::closing_tag(std::string_view name, size_t from) {
+  if (!closers_indexed_) {
+    closers_indexed_ = true;
+    // A name holds no `>`, so the text `</Name>` stands exactly where a `</` is followed by a
+    // capital letter, a maximal run of name bytes and then `>`.
+    for (size_t at = find_byte(text_, '<', 0); at != npos; at = find_byte(text_, '<', at + 1)) {
+      if (at + 2 >= text_.size() || text_[at + 1] != '/' || !is_ascii_upper(text_[at + 2])) {
+        continue;
+      }
+      size_t end = at + 3;
+      while (end < text_.size() && is_name_byte(text_[end])) ++end;
+      if (end < text_.size() && text_[end] == '>') closers_.push_back({at, end - at - 2});
+    }
+    std::sort(closers_.begin(), closers_.end(), [&](const Closer& a, const Closer& b) {
+      return std::pair{closer_name(a), a.at} < std::pair{closer_name(b), b.at};
+    });
+  }
+  using Key = std::pair<std::string_view, size_t>;
+  auto first = std::lower_bound(closers_.begin(), closers_.end(), Key{name, from},
+                                [&](const Closer& c, const Key& key) {
+                                  return Key{closer_name(c), c.at} < key;
+                                });
+  if (first == closers_.end() || closer_name(*first) != name) return npos;
+  return first->at;
+}
+
 }  // namespace zuv::parser

@@ -2,10 +2,12 @@
 // The forward searches of the tag readers over one text, remembered across tags.
 //
 // The values of a tag end far away when they end at all: a string at its closing quote, a
-// variable or primitive at the first `}`, a JSON value at its closing `}}`. A body of many tag
-// lines whose values never close would search to the end of the body once per line. One cache
-// per text (the scanner makes one per body) answers every such search in amortised constant or
-// logarithmic time; the answers are exactly those of a fresh search.
+// variable or primitive at the first `}`, a JSON value at its closing `}}`; and a component
+// opened in an HTML text ends at its closing text, if the text holds one. A body of many tag
+// lines whose values never close would search to the end of the body once per line, and an HTML
+// line of many opening tags once per tag. One cache per text (the scanner makes one per body,
+// the Markdown bridge one per HTML text with a tag) answers every such search in amortised
+// constant or logarithmic time; the answers are exactly those of a fresh search.
 
 #include <cstddef>
 #include <cstdint>
@@ -80,13 +82,30 @@ class TagSearchCache {
   }
   // As `scan_json_close`.
   size_t json_close(size_t from);
+  // The first occurrence of the exact text `</name>` at or after `from`, or npos. `name` is a
+  // component name (a capital letter, then name bytes).
+  size_t closing_tag(std::string_view name, size_t from);
 
  private:
+  // One closing text `</Name>` of the text: the index of its `<` and the length of its name.
+  struct Closer {
+    size_t at;
+    size_t name_size;
+  };
+  std::string_view closer_name(const Closer& c) const {
+    return text_.substr(c.at + 2, c.name_size);
+  }
+
   std::string_view text_;
   ForwardSearch brace_;
   ForwardSearch double_quote_;
   ForwardSearch single_quote_;
   std::unique_ptr<JsonCloseFinder> json_;
+  // Every closing text of the text, by name and then by place; indexed on the first search, as
+  // an HTML line of many opening tags without closers would otherwise be searched to its end
+  // once per tag.
+  bool closers_indexed_ = false;
+  std::vector<Closer> closers_;
 };
 
 }  // namespace zuv::parser

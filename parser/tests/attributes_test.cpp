@@ -272,6 +272,27 @@ TEST(JsonCloseFinder, AgreesWithDirectScan) {
   }
 }
 
+// The indexed search for a component's closing text gives what a fresh search gives, from any
+// start and in any order of starts.
+TEST(TagSearchCache, ClosingTagAgreesWithFind) {
+  std::mt19937 rng(11);
+  const std::string_view pieces[] = {"</A>", "</AB>", "</A", "<A>", "</a>", ">",   "x",
+                                     "</A >", "</B>", "<",   "/",   "A",    "</A_1>"};
+  const std::string_view names[] = {"A", "AB", "B", "A_1", "C"};
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    size_t len = rng() % 40;
+    for (size_t i = 0; i < len; ++i) text += pieces[rng() % std::size(pieces)];
+    TagSearchCache cache(text);
+    for (int ask = 0; ask < 8; ++ask) {
+      std::string_view name = names[rng() % std::size(names)];
+      size_t from = rng() % (text.size() + 1);
+      ASSERT_EQ(cache.closing_tag(name, from), text.find("</" + std::string(name) + ">", from))
+          << text << " " << name << " @" << from;
+    }
+  }
+}
+
 // Mended fault: error texts of a document stay linear in its size.
 TEST(ErrorTextBudget, KeepsWholeTextsThenLinesThenShortPieces) {
   ErrorTextBudget budget(10);  // the limit is never below 1 MiB

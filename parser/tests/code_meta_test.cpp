@@ -77,6 +77,29 @@ TEST(CodeMeta, HighlightListsAreBounded) {
   EXPECT_EQ(describe(with_switch), "meta=<{1-4000000000}> diff");
 }
 
+// Mended fault: every list of an info string is read, but only the kept one is expanded, and
+// the values kept across a document are bounded. Past the budget a kept list keeps its smallest
+// values within what is left; once it is spent, lists stay words.
+TEST(CodeMeta, HighlightBudgetOfADocument) {
+  HighlightBudget budget(0);  // the budget is never below kMinLimit
+  ASSERT_EQ(budget.left(), HighlightBudget::kMinLimit);
+  EXPECT_EQ(HighlightBudget(5u << 20).left(), 5u << 20);
+  // Earlier lists of one info string cost nothing.
+  CodeMeta m = parse_code_meta("{1-65536} {1-65536} {1-65536} {2,9-7,1-3}", budget);
+  EXPECT_EQ(describe(m), "highlight=1,2,3");
+  EXPECT_EQ(budget.left(), HighlightBudget::kMinLimit - 4);  // repeats counted
+  for (int i = 0; i < 15; ++i) {
+    ASSERT_EQ(parse_code_meta("{1-65536}", budget).highlight->size(), 65536u);
+  }
+  EXPECT_EQ(budget.left(), 65536u - 4);
+  EXPECT_EQ(parse_code_meta("{1-65526}", budget).highlight->size(), 65526u);
+  EXPECT_EQ(budget.left(), 6u);
+  EXPECT_EQ(describe(parse_code_meta("{9-3,3-9,1,1} diff", budget)), "highlight=1,3,4,5,6,7 diff");
+  EXPECT_EQ(budget.left(), 0u);
+  EXPECT_EQ(describe(parse_code_meta("{1} diff", budget)), "meta=<{1}> diff");
+  EXPECT_EQ(describe(parse_code_meta("{1}", budget)), "meta=<{1}>");
+}
+
 TEST(CodeMeta, ReadQuotedValue) {
   using Result = std::optional<std::pair<std::string, size_t>>;
   EXPECT_EQ(read_quoted_value("\"a\\\"b\""), (Result{{"a\"b", 6}}));

@@ -1,13 +1,18 @@
 // Pathological inputs: each aims at a search that would turn quadratic if repeated from every
-// marker. Here they are checked for their results; the benchmark times them.
+// marker, or at work a short unit could multiply. Here they are checked for their results; the
+// benchmark times them.
 
 #include <gtest/gtest.h>
+
+#include <map>
+#include <string>
 
 #include "code_meta.h"
 #include "frontmatter.h"
 #include "pathological_inputs.h"
 #include "scanner.h"
 #include "text.h"
+#include "zuv/parser.h"
 
 namespace zuv::parser {
 namespace {
@@ -97,6 +102,79 @@ void check_code_meta(const PathologicalInput& p) {
   }
 }
 
+size_t count_of(std::string_view text, std::string_view what) {
+  size_t count = 0;
+  for (size_t at = text.find(what); at != npos; at = text.find(what, at + 1)) ++count;
+  return count;
+}
+
+struct Census {
+  size_t errors = 0;
+  size_t components = 0;
+  size_t highlighted = 0;  // line numbers over all code blocks
+  size_t brackets = 0;     // `[` in text values
+  std::map<std::string, size_t> messages;  // of the errors
+  std::vector<const CodeBlockNode*> code_blocks;
+  const ComponentNode* first_component = nullptr;
+};
+
+void take_census(const NodeList& nodes, Census& c) {
+  for (const Node& n : nodes) {
+    if (n.kind == NodeKind::Error) {
+      ++c.errors;
+      ++c.messages[n.as<ErrorNode>().message];
+    }
+    if (n.kind == NodeKind::Text) c.brackets += count_of(n.as<TextNode>().value, "[");
+    if (n.kind == NodeKind::Component) {
+      if (c.components++ == 0) c.first_component = &n.as<ComponentNode>();
+    }
+    if (n.kind == NodeKind::CodeBlock) {
+      const auto& b = n.as<CodeBlockNode>();
+      c.code_blocks.push_back(&b);
+      if (b.highlight) c.highlighted += b.highlight->size();
+    }
+    if (const NodeList* children = node_children(n)) take_census(*children, c);
+  }
+}
+
+void check_document(const PathologicalInput& p) {
+  Root root = parse_document(p.input);
+  Census c;
+  take_census(root.children, c);
+  const std::string& n = p.name;
+  if (n == "doc: <div> then <A> closed at the end") {
+    // The first tag finds the closing text at the far end, and holds everything before it.
+    ASSERT_EQ(c.components, 1u);
+    EXPECT_EQ(c.errors, 0u);
+    EXPECT_EQ(c.first_component->rawContent.size(), p.input.size() - 5 - 3 - 4);
+  } else if (n == "doc: <A> then misnested closers") {
+    // Each closer ends the innermost frame, or finds none open; the content of every frame
+    // ended by a wrong closer is kept.
+    const size_t misnested = c.messages["Misnested tags: expected </A>, found </B>"];
+    EXPECT_GT(misnested, 100u);
+    EXPECT_EQ(c.messages["Component nesting too deep"] + misnested, count_of(p.input, "<A"));
+    EXPECT_EQ(c.messages["Unexpected closing tag </B>"] + misnested, 130u);
+    EXPECT_EQ(c.components, 0u);
+    EXPECT_EQ(c.messages.size(), 3u);
+    EXPECT_EQ(c.brackets, count_of(p.input, "["));
+  } else if (n.starts_with("doc: <")) {
+    // No tag finds a closer: every one is left open (or is too deep to open) and reported.
+    EXPECT_EQ(c.components, 0u);
+    EXPECT_EQ(c.errors, count_of(p.input, "<A"));
+  } else if (n == "doc: {1-60000} lists in one info string") {
+    ASSERT_EQ(c.code_blocks.size(), 1u);
+    EXPECT_EQ(c.highlighted, 60000u);
+    EXPECT_FALSE(c.code_blocks[0]->meta);
+  } else {
+    // The document's budget of line numbers runs out; the blocks after it keep their lists as
+    // metadata.
+    EXPECT_EQ(c.highlighted, std::max<size_t>(HighlightBudget::kMinLimit, p.input.size()));
+    const CodeBlockNode* last = c.code_blocks.back();
+    EXPECT_FALSE(last->highlight);
+    EXPECT_EQ(last->meta, "{1-65536}");
+  }
+}
+
 TEST(Hostile, PathologicalInputs) {
   for (const PathologicalInput& p : testing::pathological_inputs(kSize)) {
     SCOPED_TRACE(p.name);
@@ -105,6 +183,7 @@ TEST(Hostile, PathologicalInputs) {
       case Reader::Scanner: check_scan(p); break;
       case Reader::Frontmatter: check_frontmatter(p); break;
       case Reader::CodeMeta: check_code_meta(p); break;
+      case Reader::Document: check_document(p); break;
     }
   }
 }

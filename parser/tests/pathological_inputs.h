@@ -1,14 +1,15 @@
 #pragma once
 // Hostile inputs for the document layer, shared by the tests (which check the results) and the
 // benchmark (which times them). Each is about `size` bytes and aims at one search that would
-// turn quadratic if it were repeated from every marker.
+// turn quadratic if it were repeated from every marker, or at work or memory that a short unit
+// could multiply (the highlight lists of code blocks).
 
 #include <string>
 #include <vector>
 
 namespace zuv::parser::testing {
 
-enum class Reader { Text, Scanner, Frontmatter, CodeMeta };
+enum class Reader { Text, Scanner, Frontmatter, CodeMeta, Document };
 
 struct PathologicalInput {
   std::string name;
@@ -94,6 +95,24 @@ inline std::vector<PathologicalInput> pathological_inputs(size_t size) {
   v.push_back({"meta: { words", Reader::CodeMeta, repeat_to("{ ", size)});
   v.push_back({"meta: {1 {1", Reader::CodeMeta, repeat_to("{1 ", size) + "}"});
   v.push_back({"meta: title=' words", Reader::CodeMeta, "title='" + repeat_to(" title=\"", size)});
+  // Whole documents: the Markdown bridge on HTML texts, and code-block metadata.
+  auto doc = [&](std::string name, std::string input) {
+    v.push_back({std::move(name), Reader::Document, std::move(input)});
+  };
+  doc("doc: <div> then <A>", "<div>" + repeat_to("<A>", size));
+  doc("doc: <!-- then <A>", "<!--" + repeat_to("<A>", size));
+  doc("doc: <div> then <A> closed at the end", "<div>" + repeat_to("<A>", size) + "</A>");
+  doc("doc: <div> then <A> with JSON", "<div>" + repeat_to("<A x={{[1, {\"k\": 2}]}}>", size));
+  doc("doc: <div> then distinct names", [&] {
+    std::string s = "<div>";
+    for (size_t i = 0; s.size() < size; ++i) s += "<A" + std::to_string(i) + ">";
+    return s;
+  }());
+  doc("doc: <A> then misnested closers",
+      "x " + repeat_to("<A>[[[[ x ", size) + repeat_n("</B>", 130));
+  doc("doc: {1-60000} lists in one info string",
+      "```js " + repeat_to("{1-60000} ", size) + "\n```\n");
+  doc("doc: {1-65536} in every block", repeat_to("```js {1-65536}\n```\n", size));
   return v;
 }
 

@@ -165,6 +165,12 @@ TEST(Pipeline, InlineComponents) {
       {"misnested keeps content", "<A>x</B>",
        "paragraph[0-8](error[4-8]\"Misnested tags: expected </A>, found </B>\" raw=\"</B>\" "
        "text[3-4]\"x\")"},
+      // Content of frames ended by wrong closers, deeper ones first, stays in order.
+      {"misnested in misnested", "x <A>a<B>b<C>c</X></Y>d</A>",
+       "paragraph[0-27](text[0-2]\"x \" component:A[2-27] raw=\"a<B>b<C>c</X></Y>d\"("
+       "text[5-6]\"a\" error[18-22]\"Misnested tags: expected </B>, found </Y>\" raw=\"</Y>\" "
+       "text[9-10]\"b\" error[14-18]\"Misnested tags: expected </C>, found </X>\" raw=\"</X>\" "
+       "text[13-14]\"c\" text[22-23]\"d\"))"},
       {"html block component", "<div><Card title='x'>Body</Card></div>\n",
        "html[0-39](component:Card[5-32] raw=\"Body\"(text[21-25]\"Body\"))"},
       {"html block self-closing runs to line end", "<div><Badge /> tail</div>\n",
