@@ -2,7 +2,9 @@
 // Test-only sample trees: one node of every kind and one math expression of every kind, with
 // every optional field both present and absent somewhere, values the parser never builds
 // included. The round-trip tests write and read them back; the documentation check takes from
-// them the keys the writer gives each kind.
+// them the keys the writer gives each kind, so a standard block kind carries here only the
+// optional fields that the parser or a transform gives it (depth and id on a heading, ordered on
+// a list, checked and depth on a list item).
 
 #include <string>
 #include <utility>
@@ -110,17 +112,22 @@ inline Root every_node_kind() {
   c.push_back(Node(NodeKind::CodeBlock, CodeBlockNode{.value = "", .position = pos(4)}));
   for (size_t k = 0; k < kNodeKindCount; ++k) {
     const auto kind = static_cast<NodeKind>(k);
-    if (is_standard_block(kind)) c.push_back(block(kind, {text(std::string(node_kind_tag(kind)))}));
+    if (is_standard_block(kind)) {
+      c.push_back(block(kind, {text(std::string(node_kind_tag(kind)))}));
+    }
   }
   StandardBlockNode heading;
   heading.depth = 6;
   heading.id = "intro-1";
   heading.children.push_back(text("Intro"));
   c.push_back(Node(NodeKind::Heading, std::move(heading)));
+  StandardBlockNode numbered;
+  numbered.ordered = true;
   StandardBlockNode item;
   item.checked = false;
-  item.ordered = true;
-  c.push_back(Node(NodeKind::ListItem, std::move(item)));
+  item.depth = 2;
+  numbered.children.push_back(Node(NodeKind::ListItem, std::move(item)));
+  c.push_back(Node(NodeKind::List, std::move(numbered)));
   c.push_back(Node(NodeKind::Link, LinkNode{"https://x", "t", {text("link")}, pos(5)}));
   c.push_back(Node(NodeKind::Link, LinkNode{"u", std::nullopt, {}, pos(5)}));
   c.push_back(Node(NodeKind::Image, ImageNode{"i.png", std::nullopt, "", {text("alt")}, pos(6)}));

@@ -15,8 +15,12 @@
 
 namespace zuv {
 
-inline void PrintTo(const Root& root, std::ostream* os) { *os << to_json_text(root_to_value(root)); }
-inline void PrintTo(const Node& node, std::ostream* os) { *os << to_json_text(node_to_value(node)); }
+inline void PrintTo(const Root& root, std::ostream* os) {
+  *os << to_json_text(root_to_value(root));
+}
+inline void PrintTo(const Node& node, std::ostream* os) {
+  *os << to_json_text(node_to_value(node));
+}
 inline void PrintTo(const MathExpr& expr, std::ostream* os) {
   *os << to_json_text(math_to_value(expr));
 }
