@@ -1,6 +1,6 @@
-// Reading math expressions: the tag, the dispatch over the 34 kinds, and each kind's fields as
-// data. The names in messages ("struct variant MathExpr::Frac with 3 elements") come from the
-// kind's type name and the length of its field table.
+// Reading math expressions: the tag, the dispatch over the kinds by their payload records, and
+// each record's fields as data. The names in messages ("struct variant MathExpr::Frac with 3
+// elements") come from the kind's type name and the length of its field table.
 
 #include <span>
 #include <type_traits>

@@ -1,5 +1,5 @@
-// Reading nodes: the tag, the dispatch over the 30 kinds, each payload record's fields as data,
-// positions, and attribute values.
+// Reading nodes: the tag, the dispatch over the kinds by their payload records, each payload
+// record's fields as data, positions, and attribute values.
 
 #include <type_traits>
 #include <utility>
