@@ -4,8 +4,8 @@ benchmark corpus of that folder.
 
 - The programs are configured with ZUV_BENCH and built on request; the build runs as many jobs
   as CMAKE_BUILD_PARALLEL_LEVEL says, by default one per core (as scripts/config.sh sets it).
-- The corpus is `<build>/corpus`, written on first use by the shared corpus generator, which
-  sits beside the repository (../shared/bench/gen_corpus.py), and reused after.
+- The corpus is `<build>/corpus`, written on first use by the repository's seeded corpus
+  generator (bench/gen_corpus.py), and reused after.
 
 From a shell (prints the corpus folder):
 
@@ -14,10 +14,10 @@ From a shell (prints the corpus folder):
 import argparse
 import os
 import subprocess
-import sys
+
+import gen_corpus
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-GENERATOR = os.path.join(os.path.dirname(ROOT), "shared", "bench", "gen_corpus.py")
 
 
 def build(folder, targets, build_type=None):
@@ -40,10 +40,7 @@ def corpus(folder, sizes="100k,1m"):
                if not all(os.path.exists(os.path.join(out, f"{stem}-{s}.md"))
                           for stem in ("zuv", "md"))]
     if missing:
-        if not os.path.exists(GENERATOR):
-            sys.exit(f"no corpus generator at {GENERATOR}")
-        subprocess.run([sys.executable, GENERATOR, "--out", out, "--sizes", ",".join(missing)],
-                       check=True, stdout=subprocess.DEVNULL)
+        gen_corpus.write(out, ",".join(missing))
     return out
 
 

@@ -4,7 +4,9 @@
 //
 // Document conventions the checks rely on:
 // - "## Node kinds" and "## Math kinds" hold one "### `tag`" heading per kind; inside them a
-//   table row that begins with a code span ("| `key` | ...") documents a key.
+//   table row that begins with a code span ("| `key` | ...") documents a key of that kind (the
+//   math tables leave "type" out). Each table is held to the keys that the writer gives that
+//   kind in the sample trees of testing/tree_samples.h.
 // - "## Math enumerations" and the schema section hold a row per enumeration that begins with
 //   its type name ("| FracStyle | ..."), its values written as `"value"`.
 // - "## Errors" and "## Validating: the schema dict and diagnostics" list each message in a
@@ -13,8 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -26,6 +30,8 @@
 #include "math/src/messages.h"
 #include "parser/src/messages.h"
 #include "schema/src/messages.h"
+#include "tree_samples.h"
+#include "zuv/dict_form.h"
 #include "zuv/json.h"
 #include "zuv/math_tree.h"
 #include "zuv/schema.h"
@@ -119,18 +125,125 @@ TEST(DictFormDoc, EveryMathKindHasItsEntryAndNoOther) {
               as_set(zuv::kMathKindTags), "math kind");
 }
 
-TEST(DictFormDoc, EveryKeyOfTheWritersIsDocumented) {
+// The key table of each "### `tag`" entry of a kind section: its rows that begin with a code span.
+std::map<std::string, std::set<std::string>> key_tables(const std::string& text) {
+  std::map<std::string, std::set<std::string>> tables;
+  const std::regex heading("\n### `([a-z_]+)`");
+  const std::regex row(R"(\n\| `([A-Za-z_]+)` \|)");
+  std::vector<std::pair<std::string, size_t>> entries;
+  for (std::sregex_iterator it(text.begin(), text.end(), heading), end; it != end; ++it) {
+    entries.emplace_back((*it)[1].str(), static_cast<size_t>(it->position()));
+  }
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const size_t end = i + 1 < entries.size() ? entries[i + 1].second : text.size();
+    const size_t at = entries[i].second;
+    tables[entries[i].first] = matches(text.substr(at, end - at), row);
+  }
+  return tables;
+}
+
+// The keys the writer gives each kind, and each payload record, in the sample trees.
+struct WrittenKeys {
+  std::map<std::string, std::set<std::string>> kinds;    // by "node tag" or "math tag"
+  std::map<size_t, std::set<std::string>> node_records;  // by payload alternative
+  std::map<size_t, std::set<std::string>> math_records;
+
+  static std::set<std::string> keys_of(const zuv::JsonValue& object) {
+    std::set<std::string> keys;
+    for (const zuv::JsonMember& m : object.members()) keys.insert(std::string(m.key.text()));
+    return keys;
+  }
+
+  // Every math expression below `v`, at any depth.
+  void math(const zuv::JsonValue& v) {
+    if (v.is_array()) {
+      for (const zuv::JsonValue& item : v.items()) math(item);
+      return;
+    }
+    if (!v.is_object()) return;
+    if (const zuv::JsonValue* type = v.get("type")) {
+      const auto kind = zuv::math_kind_from_tag(type->text());
+      ASSERT_TRUE(kind) << type->text();
+      const std::set<std::string> keys = keys_of(v);
+      kinds["math " + std::string(type->text())].insert(keys.begin(), keys.end());
+      math_records[zuv::math_payload_of(*kind)].insert(keys.begin(), keys.end());
+    }
+    for (const zuv::JsonMember& m : v.members()) math(m.value);
+  }
+
+  void node(const zuv::JsonValue& v) {
+    const std::string_view tag = v.get("type")->text();
+    const auto kind = zuv::node_kind_from_tag(tag);
+    ASSERT_TRUE(kind) << tag;
+    const std::set<std::string> keys = keys_of(v);
+    kinds["node " + std::string(tag)].insert(keys.begin(), keys.end());
+    node_records[zuv::node_payload_of(*kind)].insert(keys.begin(), keys.end());
+    if (const zuv::JsonValue* children = v.get("children")) {
+      for (const zuv::JsonValue& child : children->items()) node(child);
+    }
+    if (const zuv::JsonValue* tree = v.get("tree")) math(*tree);
+  }
+};
+
+// Each kind's table lists every key that the writer gave that kind in the sample trees, and no
+// key that the writer gave no kind of its payload record (a key that a standard block kind
+// never carries may be left out). `extra` is added to each table: the math tables leave "type"
+// out.
+template <size_t N>
+void expect_tables_match(const std::map<std::string, std::set<std::string>>& tables,
+                         const std::array<std::string_view, N>& tags, const WrittenKeys& written,
+                         const std::map<size_t, std::set<std::string>>& records,
+                         size_t (*payload_of)(size_t), std::string_view extra,
+                         const std::string& what) {
+  for (size_t k = 0; k < N; ++k) {
+    const std::string tag(tags[k]);
+    const auto kind = written.kinds.find(what + " " + tag);
+    if (kind == written.kinds.end()) {
+      ADD_FAILURE() << "the sample trees (testing/tree_samples.h) hold no " << what << " " << tag;
+      continue;
+    }
+    const auto table = tables.find(tag);
+    if (table == tables.end()) continue;  // reported by the test of the entries
+    std::set<std::string> doc = table->second;
+    if (!extra.empty()) doc.insert(std::string(extra));
+    for (const std::string& key : kind->second) {
+      EXPECT_TRUE(doc.count(key)) << what << " kind " << tag << ": the writer gives it `" << key
+                                  << "`, which its table in docs/dict-form.md lacks";
+    }
+    const std::set<std::string>& record = records.at(payload_of(k));
+    for (const std::string& key : doc) {
+      EXPECT_TRUE(record.count(key)) << what << " kind " << tag << ": its table lists `" << key
+                                     << "`, which the writer never gives it";
+    }
+  }
+}
+
+TEST(DictFormDoc, EachKindTableListsTheKeysTheWriterGivesIt) {
+  WrittenKeys written;
+  const zuv::JsonValue root = zuv::root_to_value(zuv::testing::every_node_kind());
+  for (const zuv::JsonValue& node : root.get("children")->items()) written.node(node);
+  expect_tables_match(
+      key_tables(section("Node kinds")), zuv::kNodeKindTags, written, written.node_records,
+      [](size_t k) { return zuv::node_payload_of(static_cast<zuv::NodeKind>(k)); }, "", "node");
+  expect_tables_match(
+      key_tables(section("Math kinds")), zuv::kMathKindTags, written, written.math_records,
+      [](size_t k) { return zuv::math_payload_of(static_cast<zuv::MathKind>(k)); }, "type",
+      "math");
+}
+
+// Keys that are no kind's own (those of positions, citation keys, attributes, math rows, the
+// operator of a big operator, diagnostics) stand somewhere in the document.
+TEST(DictFormDoc, EveryOtherKeyOfTheWritersIsDocumented) {
+  std::set<std::string> kind_keys;
+  for (std::string_view title : {"Node kinds", "Math kinds"}) {
+    for (const auto& [tag, keys] : key_tables(section(title))) {
+      kind_keys.insert(keys.begin(), keys.end());
+    }
+  }
   for (std::string_view key : zuv::kKeyTexts) {
+    if (kind_keys.count(std::string(key))) continue;
     EXPECT_NE(doc().find("`" + std::string(key) + "`"), std::string::npos)
         << "key missing from docs/dict-form.md: " << key;
-  }
-  // The key rows of the kind entries name only keys the writers have.
-  const std::set<std::string> known = as_set(zuv::kKeyTexts);
-  for (std::string_view title : {"Node kinds", "Math kinds"}) {
-    std::string text = section(title);
-    for (const std::string& key : matches(text, std::regex(R"(\n\| `([A-Za-z_]+)` \|)"))) {
-      EXPECT_TRUE(known.count(key)) << title << " documents an unknown key: " << key;
-    }
   }
 }
 

@@ -18,6 +18,8 @@
 namespace zuv::markdown {
 namespace {
 
+// --- Helpers: delimiter runs, table heads, list fix-ups, paragraph interrupts ---------------
+
 enum class TableMode {
   Scan,      // first line of a paragraph: may be a table head
   Active,    // inside a table row: a pipe ends the cell
@@ -160,6 +162,8 @@ bool scan_paragraph_interrupt_no_table(std::string_view s, bool current_containe
   return false;
 }
 
+// --- The block parser -----------------------------------------------------------------------
+
 class BlockParser {
  public:
   BlockParser(std::string_view text, ParseState& state, Tree& tree)
@@ -248,6 +252,8 @@ std::string_view BlockParser::unescaped(std::string_view raw) {
   if (!unescape(raw, tree_.is_in_table(), scratch_)) return raw;
   return st_.storage.keep(scratch_);
 }
+
+// --- One line: container prefixes, then the block it starts ---------------------------------
 
 std::size_t BlockParser::parse_block(std::size_t start_ix) {
   LineStart line(from(start_ix));
@@ -435,6 +441,8 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
   return parse_paragraph(start_ix + line.bytes_scanned());
 }
 
+// --- Tables ---------------------------------------------------------------------------------
+
 std::optional<std::size_t> BlockParser::parse_table(std::size_t cols, std::size_t head_start,
                                                     std::size_t body_start) {
   table_capped_ = false;
@@ -504,6 +512,8 @@ std::optional<std::size_t> BlockParser::parse_table_row(std::size_t ix, std::siz
   if (!row) return std::nullopt;
   return row->first;
 }
+
+// --- Paragraphs and setext headings ---------------------------------------------------------
 
 std::size_t BlockParser::parse_paragraph(std::size_t start_ix) {
   ItemKind kind = ItemKind::Paragraph;
@@ -593,6 +603,8 @@ std::optional<std::size_t> BlockParser::parse_setext_heading(std::size_t ix, Nod
   item(node_ix).set_level(static_cast<std::uint32_t>(underline->second));
   return ix + underline->first;
 }
+
+// --- The inline text of a line --------------------------------------------------------------
 
 LineResult BlockParser::parse_line(std::size_t start, TableMode mode) {
   const std::string_view text = text_;
@@ -774,6 +786,8 @@ LineResult BlockParser::parse_line(std::size_t start, TableMode mode) {
   return {ix, std::nullopt};
 }
 
+// --- HTML blocks and code blocks ------------------------------------------------------------
+
 void BlockParser::append_indent(std::size_t remaining_space, std::size_t at) {
   // Columns of a tab that a container prefix only partly consumed.
   if (remaining_space == 0) return;
@@ -914,6 +928,8 @@ std::size_t BlockParser::parse_fenced_code_block(std::size_t start_ix, std::size
   }
 }
 
+// --- Closing containers; lists --------------------------------------------------------------
+
 void BlockParser::pop(std::size_t ix) {
   NodeIndex cur = tree_.pop();
   if (cur == 0) return;
@@ -982,6 +998,8 @@ void BlockParser::continue_list(std::size_t start, char ch, std::uint64_t index)
   last_line_blank_ = false;
 }
 
+// --- ATX headings ---------------------------------------------------------------------------
+
 std::size_t BlockParser::parse_atx_heading(std::size_t start, int level) {
   std::size_t ix = start;
   NodeIndex heading = tree_.append(make_item(start, 0, ItemKind::Root));
@@ -1032,6 +1050,8 @@ std::size_t BlockParser::parse_atx_heading(std::size_t start, int level) {
   item(heading).set_level(static_cast<std::uint32_t>(level));
   return ix;
 }
+
+// --- Footnote definitions and link reference definitions ------------------------------------
 
 std::optional<std::size_t> BlockParser::parse_footnote(std::size_t start) {
   std::string_view s = from(start);
@@ -1182,6 +1202,8 @@ std::optional<std::pair<std::size_t, LinkDef>> BlockParser::scan_refdef(std::siz
   if (newlines > 0) return without_title;
   return std::nullopt;
 }
+
+// --- Paragraph interruption -----------------------------------------------------------------
 
 bool BlockParser::scan_paragraph_interrupt(std::string_view s, bool current_container) {
   if (scan_paragraph_interrupt_no_table(s, current_container, tree_)) return true;

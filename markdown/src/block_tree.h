@@ -188,7 +188,6 @@ class Tree {
   const Node& operator[](NodeIndex ix) const { return nodes_[ix]; }
 
   NodeIndex cur() const { return cur_; }
-  void set_cur(NodeIndex ix) { cur_ = ix; }
 
   // Appends an item after the current one (or as the first child of the innermost open
   // ancestor) and makes it current.

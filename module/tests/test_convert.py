@@ -7,19 +7,9 @@ import pytest
 
 t = pytest.importorskip("_zuv_testing")  # only the build tree has it, not an installed _zuv
 from conftest import skip_under_sanitizer
+from sequences import Items
 
 DEPTH_LIMIT = 1024
-
-
-class Seq(collections.abc.Sequence):
-    def __init__(self, *items):
-        self.items = items
-
-    def __len__(self):
-        return len(self.items)
-
-    def __getitem__(self, i):
-        return self.items[i]
 
 
 class Map(collections.abc.Mapping):
@@ -113,7 +103,7 @@ def nested(depth, leaf=0):
         (Str("sub"), "sub"),
         ((1, (2,)), [1, [2]]),
         (ListSub([1]), [1]),
-        (Seq(1, Seq(2)), [1, [2]]),
+        (Items(1, Items(2)), [1, [2]]),
         (set(), []),
         (frozenset({3}), [3]),
         ({"b": 1, "a": {"d": [], "c": ()}}, {"a": {"c": [], "d": []}, "b": 1}),
@@ -241,7 +231,7 @@ def test_garbage_collector_state_is_restored():
 
 def test_input_objects_are_not_changed_or_leaked(no_leak):
     leaf = object()
-    value = {"a": [1, (2, "x")], "b": Seq(Map(k=Point(1, 2)))}
+    value = {"a": [1, (2, "x")], "b": Items(Map(k=Point(1, 2)))}
     before = sys.getrefcount(leaf)
     for _ in range(100):
         with pytest.raises(ValueError):

@@ -1,6 +1,10 @@
-// Reading math expressions: the tag, the dispatch over the 34 kinds, and each kind's fields as
-// data. The names in messages ("struct variant MathExpr::Frac with 3 elements") come from the
-// kind's type name and the length of its field table.
+// Reading math expressions: the tag, the dispatch over the kinds by their payload records, and
+// each record's fields as data. The names in messages ("struct variant MathExpr::Frac with 3
+// elements") come from the kind's type name and the length of its field table.
+
+#include <span>
+#include <type_traits>
+#include <variant>
 
 #include "read_tree.h"
 
@@ -150,18 +154,53 @@ constexpr Field kErrorFields[] = {
     field<&MathError::message, read_text>("message"),
 };
 
-// Kind `K` read as the record `P` with the fields `Fields`.
-template <MathKind K, class P, const auto& Fields>
-inline constexpr RecordSpec<P> kKindRecord(kind_name(K), Fields);
-
-// Reads the fields of kind `K` into `out` from the expression's object (its "type" entry is no
-// field and is passed over) or from its array after the tag.
-template <MathKind K, class P, const auto& Fields>
-[[gnu::noinline]] DictStatus read_kind(const JsonValue& value, size_t first, MathExpr& out,
-                                       ReadContext& ctx) {
-  out.kind = K;
-  return read_fields(value, first, kKindRecord<K, P, Fields>, out.payload.emplace<P>(), ctx);
+// The fields of each payload record that a kind reads as its own.
+constexpr std::span<const Field> fields_of(std::type_identity<MathText>) { return kTextFields; }
+constexpr std::span<const Field> fields_of(std::type_identity<MathRow>) { return kRowFields; }
+constexpr std::span<const Field> fields_of(std::type_identity<MathFenced>) { return kFencedFields; }
+constexpr std::span<const Field> fields_of(std::type_identity<MathScript>) { return kScriptFields; }
+constexpr std::span<const Field> fields_of(std::type_identity<MathSubsup>) { return kSubsupFields; }
+constexpr std::span<const Field> fields_of(std::type_identity<MathFrac>) { return kFracFields; }
+constexpr std::span<const Field> fields_of(std::type_identity<MathSqrt>) { return kSqrtFields; }
+constexpr std::span<const Field> fields_of(std::type_identity<MathBody>) { return kBodyFields; }
+constexpr std::span<const Field> fields_of(std::type_identity<MathBrace>) { return kBraceFields; }
+constexpr std::span<const Field> fields_of(std::type_identity<MathOverset>) {
+  return kOversetFields;
 }
+constexpr std::span<const Field> fields_of(std::type_identity<MathUnderset>) {
+  return kUndersetFields;
+}
+constexpr std::span<const Field> fields_of(std::type_identity<MathAccent>) { return kAccentFields; }
+constexpr std::span<const Field> fields_of(std::type_identity<MathBigOperator>) {
+  return kBigOperatorFields;
+}
+constexpr std::span<const Field> fields_of(std::type_identity<MathMatrix>) { return kMatrixFields; }
+constexpr std::span<const Field> fields_of(std::type_identity<MathCases>) { return kCasesFields; }
+constexpr std::span<const Field> fields_of(std::type_identity<MathArray>) { return kArrayFields; }
+constexpr std::span<const Field> fields_of(std::type_identity<MathAlign>) { return kAlignFields; }
+constexpr std::span<const Field> fields_of(std::type_identity<MathGather>) { return kGatherFields; }
+constexpr std::span<const Field> fields_of(std::type_identity<MathSmash>) { return kSmashFields; }
+constexpr std::span<const Field> fields_of(std::type_identity<MathStyleOverride>) {
+  return kStyleOverrideFields;
+}
+constexpr std::span<const Field> fields_of(std::type_identity<MathFontOverride>) {
+  return kFontOverrideFields;
+}
+constexpr std::span<const Field> fields_of(std::type_identity<MathColor>) { return kColorFields; }
+constexpr std::span<const Field> fields_of(std::type_identity<MathError>) { return kErrorFields; }
+
+// Every payload record is read, as fields of its own or (operator, space) by a reader of its
+// own, so a kind whose record is new cannot be left out.
+static_assert(detail::every_alternative<MathPayload>([]<class P>(std::type_identity<P>) {
+                return std::is_same_v<P, MathOperator> || std::is_same_v<P, MathSpace> ||
+                       requires { fields_of(std::type_identity<P>{}); };
+              }),
+              "a math payload record has no reader");
+
+// Kind `K` read as its record, named after the kind ("struct variant MathExpr::Frac").
+template <MathKind K>
+inline constexpr RecordSpec<MathPayloadOf<K>> kKindRecord(
+    kind_name(K), fields_of(std::type_identity<MathPayloadOf<K>>{}));
 
 // The space kind holds its width as the one entry beside "type": a name whose value is a unit,
 // or "custom" with the width's text.
@@ -186,62 +225,30 @@ template <MathKind K, class P, const auto& Fields>
   return {};
 }
 
-DictStatus dispatch(MathKind kind, const JsonValue& value, size_t first, MathExpr& out,
-                    ReadContext& ctx) {
-  using K = MathKind;
-  switch (kind) {
-    case K::Ident: return read_kind<K::Ident, MathText, kTextFields>(value, first, out, ctx);
-    case K::Number: return read_kind<K::Number, MathText, kTextFields>(value, first, out, ctx);
-    case K::Operator:
-      out.kind = K::Operator;
-      return read_fields(value, first, kOperatorRecord, out.payload.emplace<MathOperator>(), ctx);
-    case K::Text: return read_kind<K::Text, MathText, kTextFields>(value, first, out, ctx);
-    case K::Row: return read_kind<K::Row, MathRow, kRowFields>(value, first, out, ctx);
-    case K::Fenced: return read_kind<K::Fenced, MathFenced, kFencedFields>(value, first, out, ctx);
-    case K::Superscript:
-      return read_kind<K::Superscript, MathScript, kScriptFields>(value, first, out, ctx);
-    case K::Subscript:
-      return read_kind<K::Subscript, MathScript, kScriptFields>(value, first, out, ctx);
-    case K::Subsuperscript:
-      return read_kind<K::Subsuperscript, MathSubsup, kSubsupFields>(value, first, out, ctx);
-    case K::Frac: return read_kind<K::Frac, MathFrac, kFracFields>(value, first, out, ctx);
-    case K::Sqrt: return read_kind<K::Sqrt, MathSqrt, kSqrtFields>(value, first, out, ctx);
-    case K::Overline: return read_kind<K::Overline, MathBody, kBodyFields>(value, first, out, ctx);
-    case K::Underline:
-      return read_kind<K::Underline, MathBody, kBodyFields>(value, first, out, ctx);
-    case K::Overbrace:
-      return read_kind<K::Overbrace, MathBrace, kBraceFields>(value, first, out, ctx);
-    case K::Underbrace:
-      return read_kind<K::Underbrace, MathBrace, kBraceFields>(value, first, out, ctx);
-    case K::Overset:
-      return read_kind<K::Overset, MathOverset, kOversetFields>(value, first, out, ctx);
-    case K::Underset:
-      return read_kind<K::Underset, MathUnderset, kUndersetFields>(value, first, out, ctx);
-    case K::Accent: return read_kind<K::Accent, MathAccent, kAccentFields>(value, first, out, ctx);
-    case K::BigOperator:
-      return read_kind<K::BigOperator, MathBigOperator, kBigOperatorFields>(value, first, out, ctx);
-    case K::Matrix: return read_kind<K::Matrix, MathMatrix, kMatrixFields>(value, first, out, ctx);
-    case K::Cases: return read_kind<K::Cases, MathCases, kCasesFields>(value, first, out, ctx);
-    case K::Array: return read_kind<K::Array, MathArray, kArrayFields>(value, first, out, ctx);
-    case K::Align: return read_kind<K::Align, MathAlign, kAlignFields>(value, first, out, ctx);
-    case K::Gather: return read_kind<K::Gather, MathGather, kGatherFields>(value, first, out, ctx);
-    case K::Space: return space_from_content(value, out, ctx);
-    case K::Phantom: return read_kind<K::Phantom, MathBody, kBodyFields>(value, first, out, ctx);
-    case K::HPhantom: return read_kind<K::HPhantom, MathBody, kBodyFields>(value, first, out, ctx);
-    case K::VPhantom: return read_kind<K::VPhantom, MathBody, kBodyFields>(value, first, out, ctx);
-    case K::Smash: return read_kind<K::Smash, MathSmash, kSmashFields>(value, first, out, ctx);
-    case K::StyleOverride:
-      return read_kind<K::StyleOverride, MathStyleOverride, kStyleOverrideFields>(value, first,
-                                                                                  out, ctx);
-    case K::FontOverride:
-      return read_kind<K::FontOverride, MathFontOverride, kFontOverrideFields>(value, first, out,
-                                                                                ctx);
-    case K::Color: return read_kind<K::Color, MathColor, kColorFields>(value, first, out, ctx);
-    case K::Chem: return read_kind<K::Chem, MathText, kTextFields>(value, first, out, ctx);
-    case K::Error: return read_kind<K::Error, MathError, kErrorFields>(value, first, out, ctx);
+// Reads kind `K` into `out` from the expression's object (its "type" entry is no field and is
+// passed over) or from its array after the tag. An operator holds a `MathOperator`, whose fields
+// it reads under that record's name.
+template <MathKind K>
+[[gnu::noinline]] DictStatus read_kind(const JsonValue& value, size_t first, MathExpr& out,
+                                       ReadContext& ctx) {
+  using P = MathPayloadOf<K>;
+  if constexpr (std::is_same_v<P, MathSpace>) {
+    return space_from_content(value, out, ctx);
+  } else if constexpr (std::is_same_v<P, MathOperator>) {
+    out.kind = K;
+    return read_fields(value, first, kOperatorRecord, out.payload.emplace<P>(), ctx);
+  } else {
+    out.kind = K;
+    return read_fields(value, first, kKindRecord<K>, out.payload.emplace<P>(), ctx);
   }
-  return {};
 }
+
+using KindReader = DictStatus (*)(const JsonValue&, size_t, MathExpr&, ReadContext&);
+constexpr KindReader kKindReaders[] = {
+#define ZUV_MATH_READER(id, tag, payload) &read_kind<MathKind::id>,
+    ZUV_MATH_KINDS(ZUV_MATH_READER)
+#undef ZUV_MATH_READER
+};
 
 }  // namespace
 
@@ -252,7 +259,7 @@ DictStatus math_from_content(const JsonValue& value, MathExpr& out, ReadContext&
   if (level.too_deep()) return nesting_too_deep();
   auto kind = variant_from_tag(*tagged.value().tag, kMathKindTags, /*allow_index=*/true);
   if (!kind) return kind.take_error();
-  return dispatch(static_cast<MathKind>(kind.value()), value, tagged.value().first, out, ctx);
+  return kKindReaders[kind.value()](value, tagged.value().first, out, ctx);
 }
 
 }  // namespace zuv

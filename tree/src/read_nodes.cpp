@@ -1,5 +1,9 @@
-// Reading nodes: the tag, the dispatch over the 30 kinds, each payload record's fields as data,
-// positions, and attribute values.
+// Reading nodes: the tag, the dispatch over the kinds by their payload records, each payload
+// record's fields as data, positions, and attribute values.
+
+#include <type_traits>
+#include <utility>
+#include <variant>
 
 #include "read_tree.h"
 #include "zuv/variable_path.h"
@@ -246,44 +250,50 @@ constexpr Field kErrorFields[] = {
 };
 constexpr RecordSpec<ErrorNode> kErrorRecord("ErrorNode", kErrorFields);
 
+// The record spec of each payload record.
+constexpr const auto& record_of(std::type_identity<TextNode>) { return kTextNodeRecord; }
+constexpr const auto& record_of(std::type_identity<CodeInlineNode>) { return kCodeInlineRecord; }
+constexpr const auto& record_of(std::type_identity<CodeBlockNode>) { return kCodeBlockRecord; }
+constexpr const auto& record_of(std::type_identity<StandardBlockNode>) {
+  return kStandardBlockRecord;
+}
+constexpr const auto& record_of(std::type_identity<LinkNode>) { return kLinkRecord; }
+constexpr const auto& record_of(std::type_identity<ImageNode>) { return kImageRecord; }
+constexpr const auto& record_of(std::type_identity<FootnoteNode>) { return kFootnoteRecord; }
+constexpr const auto& record_of(std::type_identity<MathNode>) { return kMathNodeRecord; }
+constexpr const auto& record_of(std::type_identity<MathDisplayNode>) { return kMathDisplayRecord; }
+constexpr const auto& record_of(std::type_identity<CitationNode>) { return kCitationRecord; }
+constexpr const auto& record_of(std::type_identity<CrossRefNode>) { return kCrossRefRecord; }
+constexpr const auto& record_of(std::type_identity<ComponentNode>) { return kComponentRecord; }
+constexpr const auto& record_of(std::type_identity<VariableNode>) { return kVariableRecord; }
+constexpr const auto& record_of(std::type_identity<ErrorNode>) { return kErrorRecord; }
+
+// Every payload record has its spec, so a kind whose record is new cannot be left out.
+static_assert(detail::every_alternative<NodePayload>([]<class S>(std::type_identity<S>) {
+                using P = std::remove_cvref_t<decltype(detail::unbox(std::declval<S&>()))>;
+                return requires { record_of(std::type_identity<P>{}); };
+              }),
+              "a node payload record has no record spec");
+
 // ---- Nodes ------------------------------------------------------------------------------------
 
 // The payload of a node of `kind`, read into `out` from the node's object (its "type" entry is
 // no field and is passed over) or from its array after the tag.
-template <const auto& Spec>
-[[gnu::noinline]] DictStatus read_payload(NodeKind kind, const JsonValue& value, size_t first, Node& out,
-                                          ReadContext& ctx) {
-  using P = typename std::remove_cvref_t<decltype(Spec)>::Record;
+template <class P>
+[[gnu::noinline]] DictStatus read_payload(NodeKind kind, const JsonValue& value, size_t first,
+                                          Node& out, ReadContext& ctx) {
   out.kind = kind;
   out.payload.emplace<typename detail::Stored<P>::type>();
-  return read_fields(value, first, Spec, out.as<P>(), ctx);
+  return read_fields(value, first, record_of(std::type_identity<P>{}), out.as<P>(), ctx);
 }
 
-DictStatus dispatch(NodeKind kind, const JsonValue& value, size_t first, Node& out, ReadContext& ctx) {
-  if (is_standard_block(kind)) {
-    return read_payload<kStandardBlockRecord>(kind, value, first, out, ctx);
-  }
-  switch (kind) {
-    case NodeKind::Text: return read_payload<kTextNodeRecord>(kind, value, first, out, ctx);
-    case NodeKind::CodeInline: return read_payload<kCodeInlineRecord>(kind, value, first, out, ctx);
-    case NodeKind::CodeBlock: return read_payload<kCodeBlockRecord>(kind, value, first, out, ctx);
-    case NodeKind::Link: return read_payload<kLinkRecord>(kind, value, first, out, ctx);
-    case NodeKind::Image: return read_payload<kImageRecord>(kind, value, first, out, ctx);
-    case NodeKind::FootnoteDefinition:
-    case NodeKind::FootnoteReference:
-      return read_payload<kFootnoteRecord>(kind, value, first, out, ctx);
-    case NodeKind::MathInline: return read_payload<kMathNodeRecord>(kind, value, first, out, ctx);
-    case NodeKind::MathDisplay:
-      return read_payload<kMathDisplayRecord>(kind, value, first, out, ctx);
-    case NodeKind::Citation: return read_payload<kCitationRecord>(kind, value, first, out, ctx);
-    case NodeKind::CrossRef: return read_payload<kCrossRefRecord>(kind, value, first, out, ctx);
-    case NodeKind::Component: return read_payload<kComponentRecord>(kind, value, first, out, ctx);
-    case NodeKind::Variable: return read_payload<kVariableRecord>(kind, value, first, out, ctx);
-    case NodeKind::Error: return read_payload<kErrorRecord>(kind, value, first, out, ctx);
-    default: break;  // the standard block kinds, read above
-  }
-  return {};
-}
+// The reader of each kind, by the kind's payload record.
+using PayloadReader = DictStatus (*)(NodeKind, const JsonValue&, size_t, Node&, ReadContext&);
+constexpr PayloadReader kPayloadReaders[] = {
+#define ZUV_NODE_READER(id, tag, payload, walk) &read_payload<payload>,
+    ZUV_NODE_KINDS(ZUV_NODE_READER)
+#undef ZUV_NODE_READER
+};
 
 // Both places read a node alike but for its tag: a nested node's tag may be the kind's index.
 // The tag is judged before anything of the payload, whatever the key order.
@@ -295,7 +305,8 @@ DictStatus read_node(const JsonValue& value, Node& out, ReadContext& ctx, bool n
   auto kind = variant_from_tag(*tagged.value().tag, kNodeKindTags, /*allow_index=*/nested);
   if (!kind) return kind.take_error();
   ReadContext inside{ReadPlace::Content, ctx.depth};
-  return dispatch(static_cast<NodeKind>(kind.value()), value, tagged.value().first, out, inside);
+  const auto k = static_cast<NodeKind>(kind.value());
+  return kPayloadReaders[kind.value()](k, value, tagged.value().first, out, inside);
 }
 
 }  // namespace

@@ -40,10 +40,8 @@ DictStatus read_fields_from_object(std::span<const JsonMember> members, const Re
     if (seen & (uint32_t{1} << i)) continue;
     switch (f.cls) {
       case FieldClass::Required: return missing_field(f.key);
-      case FieldClass::Optional: break;
-      case FieldClass::Defaulted:
-        if (f.set_default) f.set_default(record);
-        break;
+      case FieldClass::Optional:
+      case FieldClass::Defaulted: break;
     }
   }
   return {};
@@ -57,11 +55,9 @@ DictStatus read_fields_from_array(std::span<const JsonValue> array, size_t first
     const Field& f = info.fields[i];
     if (i < count) {
       if (DictStatus s = f.read(array[first + i], record, ctx); !s) return s;
-    } else if (f.cls == FieldClass::Defaulted) {
-      // The array has ended; the next field finds no element either, and its message counts
-      // the defaulted field as if it had been there.
-      if (f.set_default) f.set_default(record);
-    } else {
+    } else if (f.cls != FieldClass::Defaulted) {
+      // A defaulted field past the array's end keeps its initial value, and the message of the
+      // next field counts it as if it had been there.
       return array_too_short(i, info);
     }
   }

@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <concepts>
+#include <type_traits>
 
 #include "zuv/math_tree.h"
 #include "zuv/tree.h"
@@ -13,6 +15,24 @@ std::optional<size_t> index_of(const std::array<std::string_view, N>& tags, std:
   if (it == tags.end()) return std::nullopt;
   return static_cast<size_t>(it - tags.begin());
 }
+
+constexpr bool kWalked = true;
+constexpr bool kLeaf = false;
+
+constexpr bool kWalksChildren[] = {
+#define ZUV_NODE_WALK(id, tag, payload, walk) walk,
+    ZUV_NODE_KINDS(ZUV_NODE_WALK)
+#undef ZUV_NODE_WALK
+};
+
+template <class P>
+constexpr bool kHasChildren = requires(P& p) {
+  { p.children } -> std::same_as<NodeList&>;
+};
+#define ZUV_NODE_WALK_CHECK(id, tag, payload, walk)                                        \
+  static_assert(!walk || kHasChildren<payload>, "a walked kind needs a record with children");
+ZUV_NODE_KINDS(ZUV_NODE_WALK_CHECK)
+#undef ZUV_NODE_WALK_CHECK
 
 }  // namespace
 
@@ -40,25 +60,17 @@ const NodeList* node_children(const Node& node) {
 }
 
 NodeList* node_children(Node& node) {
-  if (is_standard_block(node.kind)) return &node.as<StandardBlockNode>().children;
-  switch (node.kind) {
-    case NodeKind::Link: return &node.as<LinkNode>().children;
-    case NodeKind::Image: return &node.as<ImageNode>().children;
-    case NodeKind::FootnoteDefinition: return &node.as<FootnoteNode>().children;
-    case NodeKind::Component: return &node.as<ComponentNode>().children;
-    case NodeKind::Text:
-    case NodeKind::CodeInline:
-    case NodeKind::CodeBlock:
-    case NodeKind::FootnoteReference:
-    case NodeKind::MathInline:
-    case NodeKind::MathDisplay:
-    case NodeKind::Citation:
-    case NodeKind::CrossRef:
-    case NodeKind::Variable:
-    case NodeKind::Error:
-    default:  // the standard block kinds, answered above
-      return nullptr;
-  }
+  if (!kWalksChildren[static_cast<size_t>(node.kind)]) return nullptr;
+  return std::visit(
+      [](auto& stored) -> NodeList* {
+        auto& p = detail::unbox(stored);
+        if constexpr (kHasChildren<std::remove_reference_t<decltype(p)>>) {
+          return &p.children;
+        } else {
+          return nullptr;
+        }
+      },
+      node.payload);
 }
 
 }  // namespace zuv

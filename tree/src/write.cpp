@@ -1,12 +1,16 @@
 // Writers of the dict form. A whole tree is written into one arena, which the top value then
-// owns; each record's keys are pushed in ascending byte order, the order the JSON object keeps,
-// so no object is ever searched or shifted while it is built (debug builds assert that order).
-// Kind and enumeration names are borrowed from their static tables, never copied.
+// owns. Every object is written by one call of `object`, which lists its members, each with its
+// key fixed at compile time and the field it writes, in ascending byte order of the keys (the
+// order the JSON object keeps). The call takes room for exactly the members listed, so no record
+// can write past its room; a key out of order or listed twice does not compile; no object is
+// ever searched or shifted while it is built. Kind and enumeration names are borrowed from their
+// static tables, never copied.
 
-#include <cassert>
 #include <memory>
 #include <new>
 #include <optional>
+#include <type_traits>
+#include <utility>
 
 #include "zuv/dict_form.h"
 
@@ -14,34 +18,66 @@ namespace zuv {
 
 namespace {
 
-class Obj {
- public:
-  Obj(JsonArena& arena, size_t capacity)
-      : arena_(arena), members_(arena.new_members(capacity)), capacity_(capacity) {}
-  Obj& put(Key k, JsonValue v) {
-    assert(size_ < capacity_);
-    assert(size_ == 0 || members_[size_ - 1].key.text() < key_text(k));
-    new (members_ + size_) JsonMember{k, std::move(v)};
-    ++size_;
-    return *this;
-  }
-  Obj& put_opt(Key k, const std::optional<std::string>& v) {
-    if (v) put(k, arena_.string(*v));
-    return *this;
-  }
-  Obj& put_opt(Key k, const std::optional<bool>& v) {
-    if (v) put(k, JsonValue::make_bool(*v));
-    return *this;
-  }
-  Obj& type(std::string_view tag) { return put(Key::type, JsonArena::static_string(tag)); }
-  JsonValue done() { return JsonArena::object(members_, size_); }
+using K = Key;
 
- private:
-  JsonArena& arena_;
-  JsonMember* members_;
-  [[maybe_unused]] size_t capacity_;  // checked in debug builds
-  size_t size_ = 0;
+constexpr uint8_t rank(Key k) { return kKeyRanks[static_cast<size_t>(k)]; }
+
+// The members of an object being written, each naming its key at compile time and the field it
+// writes; `object` writes each field straight into its member. `kFirst` and `kLast` bound the
+// byte-order ranks of the member's key.
+template <Key Id, class T>
+struct Put {
+  static constexpr uint8_t kFirst = rank(Id);
+  static constexpr uint8_t kLast = rank(Id);
+  const T& field;
 };
+
+// A member left out when `field` is null: an absent optional field, an empty `rawContent`.
+template <Key Id, class T>
+struct PutIf {
+  static constexpr uint8_t kFirst = rank(Id);
+  static constexpr uint8_t kLast = rank(Id);
+  const T* field;
+};
+
+// The "type" member of a node or math expression: its kind's tag, borrowed from the tag table.
+struct PutType {
+  static constexpr uint8_t kFirst = rank(Key::type);
+  static constexpr uint8_t kLast = rank(Key::type);
+  std::string_view tag;
+};
+
+// The one member of a space beside "type": a key of `kSpaceKeys`, picked by the space's kind.
+struct PutSpace {
+  static constexpr uint8_t kFirst = rank(Key::custom);  // the first and the last of the keys
+  static constexpr uint8_t kLast = rank(Key::thin);
+  const MathSpace& space;
+};
+
+template <class... Ms>
+constexpr bool in_key_order() {
+  constexpr uint8_t first[] = {Ms::kFirst...};
+  constexpr uint8_t last[] = {Ms::kLast...};
+  for (size_t i = 1; i < sizeof...(Ms); ++i) {
+    if (first[i] <= last[i - 1]) return false;
+  }
+  return true;
+}
+
+// The key of each space, in `SpaceKind` order.
+constexpr Key kSpaceKeys[] = {K::thin, K::medium, K::thick, K::quad, K::q_quad, K::neg_thin,
+                              K::custom};
+static_assert([] {
+  const auto& names = EnumNames<SpaceKind>::names;
+  if (std::size(kSpaceKeys) != std::size(names)) return false;
+  for (size_t i = 0; i < std::size(names); ++i) {
+    if (key_text(kSpaceKeys[i]) != names[i]) return false;
+    if (rank(kSpaceKeys[i]) < PutSpace::kFirst || rank(kSpaceKeys[i]) > PutSpace::kLast) {
+      return false;
+    }
+  }
+  return true;
+}());
 
 // One pass over a tree, every value in `arena`.
 class Writer {
@@ -51,21 +87,144 @@ class Writer {
   JsonValue root(const Root& root);
   JsonValue node(const Node& node);
   JsonValue math(const MathExpr& e);
-  JsonValue position(const Position& p);
   JsonValue attribute_value(const AttributeValue& value);
   JsonValue node_pointers(std::span<const Node* const> list) {
     return array(list, [this](const Node* n) { return node(*n); });
   }
 
+  // The payload of a node or math expression of the kind whose tag is `tag`: one writer per
+  // record, the kinds that share a record differing only by their tag.
+  JsonValue payload(std::string_view tag, const TextNode& t);
+  JsonValue payload(std::string_view tag, const CodeInlineNode& c);
+  JsonValue payload(std::string_view tag, const CodeBlockNode& c);
+  JsonValue payload(std::string_view tag, const StandardBlockNode& b);
+  JsonValue payload(std::string_view tag, const LinkNode& l);
+  JsonValue payload(std::string_view tag, const ImageNode& i);
+  JsonValue payload(std::string_view tag, const FootnoteNode& f);
+  JsonValue payload(std::string_view tag, const MathNode& m);
+  JsonValue payload(std::string_view tag, const MathDisplayNode& m);
+  JsonValue payload(std::string_view tag, const CitationNode& c);
+  JsonValue payload(std::string_view tag, const CrossRefNode& c);
+  JsonValue payload(std::string_view tag, const ComponentNode& c);
+  JsonValue payload(std::string_view tag, const VariableNode& v);
+  JsonValue payload(std::string_view tag, const ErrorNode& e);
+
+  JsonValue payload(std::string_view tag, const MathText& t);
+  JsonValue payload(std::string_view tag, const MathOperator& op);
+  JsonValue payload(std::string_view tag, const MathRow& r);
+  JsonValue payload(std::string_view tag, const MathFenced& f);
+  JsonValue payload(std::string_view tag, const MathScript& s);
+  JsonValue payload(std::string_view tag, const MathSubsup& s);
+  JsonValue payload(std::string_view tag, const MathFrac& f);
+  JsonValue payload(std::string_view tag, const MathSqrt& s);
+  JsonValue payload(std::string_view tag, const MathBody& b);
+  JsonValue payload(std::string_view tag, const MathBrace& b);
+  JsonValue payload(std::string_view tag, const MathOverset& o);
+  JsonValue payload(std::string_view tag, const MathUnderset& u);
+  JsonValue payload(std::string_view tag, const MathAccent& a);
+  JsonValue payload(std::string_view tag, const MathBigOperator& b);
+  JsonValue payload(std::string_view tag, const MathMatrix& m);
+  JsonValue payload(std::string_view tag, const MathCases& c);
+  JsonValue payload(std::string_view tag, const MathArray& a);
+  JsonValue payload(std::string_view tag, const MathAlign& a);
+  JsonValue payload(std::string_view tag, const MathGather& g);
+  JsonValue payload(std::string_view tag, const MathSpace& s);
+  JsonValue payload(std::string_view tag, const MathSmash& s);
+  JsonValue payload(std::string_view tag, const MathStyleOverride& s);
+  JsonValue payload(std::string_view tag, const MathFontOverride& f);
+  JsonValue payload(std::string_view tag, const MathColor& c);
+  JsonValue payload(std::string_view tag, const MathError& e);
+
  private:
-  JsonValue str(const std::string& s) { return arena_.string(s); }
-  static JsonValue u64(uint64_t v) { return JsonValue::make_u64(v); }
-  static JsonValue boolean(bool b) { return JsonValue::make_bool(b); }
+  // An object of the members `ms`, in the order given, which must be the keys' byte order. Its
+  // members are taken first, and each field is then written straight into its member.
+  template <class... Ms>
+  JsonValue object(const Ms&... ms) {
+    static_assert(in_key_order<Ms...>(),
+                  "an object's keys are written in ascending byte order, each once");
+    JsonMember* members = arena_.new_members(sizeof...(Ms));
+    size_t n = 0;
+    (place(members, n, ms), ...);
+    return JsonArena::object(members, n);
+  }
+  template <Key Id, class T>
+  void place(JsonMember* members, size_t& n, const Put<Id, T>& m) {
+    new (members + n++) JsonMember{Id, value_of(m.field)};
+  }
+  template <Key Id, class T>
+  void place(JsonMember* members, size_t& n, const PutIf<Id, T>& m) {
+    if (m.field) new (members + n++) JsonMember{Id, value_of(*m.field)};
+  }
+  static void place(JsonMember* members, size_t& n, const PutType& m) {
+    new (members + n++) JsonMember{Key::type, JsonArena::static_string(m.tag)};
+  }
+  void place(JsonMember* members, size_t& n, const PutSpace& m) {
+    const MathSpace& s = m.space;
+    new (members + n++) JsonMember{kSpaceKeys[static_cast<size_t>(s.kind)],
+                                   s.kind == SpaceKind::Custom ? value_of(s.custom) : JsonValue()};
+  }
+
+  template <Key Id, class T>
+  static Put<Id, T> put(const T& field) {
+    return {field};
+  }
+  // An optional field, left out when absent.
+  template <Key Id, class T>
+  static PutIf<Id, T> put_opt(const std::optional<T>& field) {
+    return {field ? &*field : nullptr};
+  }
+  static PutType type(std::string_view tag) { return {tag}; }
+
+  // The JSON form of each kind of field; a field of any other type does not compile (rather
+  // than converting, as a pointer would to bool).
+  template <class T>
+  JsonValue value_of(const T&) = delete;
+  JsonValue value_of(const std::string& s) { return arena_.string(s); }
+  static JsonValue value_of(bool b) { return JsonValue::make_bool(b); }
+  static JsonValue value_of(uint64_t u) { return JsonValue::make_u64(u); }
+  static JsonValue value_of(uint32_t u) { return JsonValue::make_u64(u); }
+  static JsonValue value_of(uint8_t u) { return JsonValue::make_u64(u); }
   template <class E>
-  static JsonValue name_of(E e) {
+    requires requires { EnumNames<E>::names; }
+  static JsonValue value_of(const E& e) {
     return JsonArena::static_string(enum_name(e));
   }
-  Obj obj(size_t capacity) { return Obj(arena_, capacity); }
+  template <class T>
+  JsonValue value_of(const std::vector<T>& items) {
+    return array(items, [this](const T& item) { return value_of(item); });
+  }
+  JsonValue value_of(const Point& p) {
+    return object(put<K::column>(p.column), put<K::line>(p.line), put<K::offset>(p.offset));
+  }
+  JsonValue value_of(const Position& p) {
+    return object(put<K::end>(p.end), put<K::start>(p.start));
+  }
+  JsonValue value_of(const Node& n) { return node(n); }
+  JsonValue value_of(const CitationKey& k) {
+    return object(put<K::id>(k.id), put_opt<K::locator>(k.locator), put_opt<K::prefix>(k.prefix));
+  }
+  JsonValue value_of(const AttributeNode& a) {
+    return object(put<K::name>(a.name), put<K::position>(a.position), put<K::value>(a.value));
+  }
+  JsonValue value_of(const AttributeValue& v) { return attribute_value(v); }
+  // The front matter: null when absent.
+  JsonValue value_of(const std::optional<JsonValue>& v) {
+    return v ? arena_.copy(*v) : JsonValue();
+  }
+  JsonValue value_of(const MathExpr& e) { return math(e); }
+  JsonValue value_of(const MathBox& e) { return math(*e); }
+  // An optional expression of a math record: null when absent.
+  JsonValue value_of(const MathOptBox& e) { return e ? math(*e) : JsonValue(); }
+  JsonValue value_of(const std::optional<MathExpr>& e) { return e ? math(*e) : JsonValue(); }
+  JsonValue value_of(const MathOperator& op) {
+    return object(put<K::kind>(op.kind), put<K::symbol>(op.symbol));
+  }
+  JsonValue value_of(const CaseRow& r) {
+    return object(put<K::condition>(r.condition), put<K::expr>(r.expr));
+  }
+  JsonValue value_of(const AlignRow& r) {
+    return object(put<K::cells>(r.cells), put_opt<K::label>(r.label));
+  }
 
   // An array of `items.size()` values, each written by `write`.
   template <class Items, class Write>
@@ -76,54 +235,33 @@ class Writer {
     return JsonArena::array(slots, items.size());
   }
 
-  JsonValue point(const Point& p) {
-    return obj(3).put(Key::column, u64(p.column)).put(Key::line, u64(p.line))
-        .put(Key::offset, u64(p.offset)).done();
-  }
-  JsonValue nodes(const NodeList& list) {
-    return array(list, [this](const Node& n) { return node(n); });
-  }
-  JsonValue math_list(const MathList& list) {
-    return array(list, [this](const MathExpr& e) { return math(e); });
-  }
-  JsonValue math_rows(const std::vector<MathList>& rows) {
-    return array(rows, [this](const MathList& r) { return math_list(r); });
-  }
-  JsonValue opt_math(const MathOptBox& e) { return e ? math(*e) : JsonValue(); }
-  JsonValue standard_block(std::string_view tag, const StandardBlockNode& b);
-
   JsonArena& arena_;
 };
 
-JsonValue Writer::standard_block(std::string_view tag, const StandardBlockNode& b) {
-  Obj o = obj(7);
-  o.put_opt(Key::checked, b.checked);
-  o.put(Key::children, nodes(b.children));
-  if (b.depth) o.put(Key::depth, u64(*b.depth));
-  o.put_opt(Key::id, b.id);
-  o.put_opt(Key::ordered, b.ordered);
-  o.put(Key::position, position(b.position));
-  return o.type(tag).done();
-}
-
-JsonValue Writer::position(const Position& p) {
-  return obj(2).put(Key::end, point(p.end)).put(Key::start, point(p.start)).done();
-}
+// Every payload record has its writer, so a kind whose record is new cannot be left out.
+constexpr auto kWritable = []<class P>(std::type_identity<P>) {
+  return requires(Writer& w, std::string_view tag, const P& p) {
+    w.payload(tag, detail::unbox(p));
+  };
+};
+static_assert(detail::every_alternative<NodePayload>(kWritable),
+              "a node payload record has no writer");
+static_assert(detail::every_alternative<MathPayload>(kWritable),
+              "a math payload record has no writer");
 
 JsonValue Writer::attribute_value(const AttributeValue& value) {
   switch (attribute_kind(value)) {
     case AttributeKind::Null: return JsonValue();
-    case AttributeKind::Bool: return boolean(std::get<bool>(value));
+    case AttributeKind::Bool: return value_of(std::get<bool>(value));
     case AttributeKind::Number: return std::get<JsonNumber>(value).to_value();
-    case AttributeKind::String: return str(std::get<std::string>(value));
+    case AttributeKind::String: return value_of(std::get<std::string>(value));
     case AttributeKind::Array:
       return arena_.copy(std::span<const JsonValue>(std::get<JsonArray>(value)));
     case AttributeKind::Object:
       return arena_.copy(std::span<const JsonMember>(std::get<JsonObject>(value).entries()));
     case AttributeKind::Variable: {
       const auto& var = std::get<VariableNode>(value);
-      return obj(2).put(Key::path, str(var.path)).put(Key::position, position(var.position))
-          .done();
+      return object(put<K::path>(var.path), put<K::position>(var.position));
     }
   }
   return JsonValue();
@@ -131,247 +269,196 @@ JsonValue Writer::attribute_value(const AttributeValue& value) {
 
 JsonValue Writer::node(const Node& node) {
   const std::string_view tag = node_kind_tag(node.kind);
-  if (is_standard_block(node.kind)) return standard_block(tag, node.as<StandardBlockNode>());
-  switch (node.kind) {
-    case NodeKind::Text: {
-      const auto& t = node.as<TextNode>();
-      return obj(3).put(Key::position, position(t.position)).type(tag)
-          .put(Key::value, str(t.value)).done();
-    }
-    case NodeKind::CodeInline: {
-      const auto& c = node.as<CodeInlineNode>();
-      return obj(4).put_opt(Key::lang, c.lang).put(Key::position, position(c.position))
-          .type(tag).put(Key::value, str(c.value)).done();
-    }
-    case NodeKind::CodeBlock: {
-      const auto& c = node.as<CodeBlockNode>();
-      Obj o = obj(10);
-      o.put_opt(Key::caption, c.caption).put_opt(Key::diff, c.diff);
-      if (c.highlight) o.put(Key::highlight, array(*c.highlight, u64));
-      o.put_opt(Key::lang, c.lang).put_opt(Key::meta, c.meta)
-          .put(Key::position, position(c.position))
-          .put_opt(Key::showLineNumbers, c.showLineNumbers).put_opt(Key::title, c.title)
-          .type(tag).put(Key::value, str(c.value));
-      return o.done();
-    }
-    case NodeKind::Link: {
-      const auto& l = node.as<LinkNode>();
-      return obj(5).put(Key::children, nodes(l.children))
-          .put(Key::position, position(l.position)).put_opt(Key::title, l.title)
-          .type(tag).put(Key::url, str(l.url)).done();
-    }
-    case NodeKind::Image: {
-      const auto& i = node.as<ImageNode>();
-      return obj(6).put_opt(Key::alt, i.alt).put(Key::children, nodes(i.children))
-          .put(Key::position, position(i.position)).put_opt(Key::title, i.title)
-          .type(tag).put(Key::url, str(i.url)).done();
-    }
-    case NodeKind::FootnoteDefinition:
-    case NodeKind::FootnoteReference: {
-      const auto& f = node.as<FootnoteNode>();
-      return obj(4).put(Key::children, nodes(f.children)).put(Key::label, str(f.label))
-          .put(Key::position, position(f.position)).type(tag).done();
-    }
-    case NodeKind::MathInline: {
-      const auto& m = node.as<MathNode>();
-      return obj(4).put(Key::position, position(m.position)).put(Key::raw, str(m.raw))
-          .put(Key::tree, math(*m.tree)).type(tag).done();
-    }
-    case NodeKind::MathDisplay: {
-      const auto& m = node.as<MathDisplayNode>();
-      return obj(5).put_opt(Key::label, m.label)
-          .put(Key::position, position(m.position)).put(Key::raw, str(m.raw))
-          .put(Key::tree, math(*m.tree)).type(tag).done();
-    }
-    case NodeKind::Citation: {
-      const auto& c = node.as<CitationNode>();
-      return obj(3).put(Key::keys, array(c.keys, [this](const CitationKey& k) {
-        return obj(3).put(Key::id, str(k.id)).put_opt(Key::locator, k.locator)
-            .put_opt(Key::prefix, k.prefix).done();
-      })).put(Key::position, position(c.position)).type(tag).done();
-    }
-    case NodeKind::CrossRef: {
-      const auto& c = node.as<CrossRefNode>();
-      return obj(3).put(Key::position, position(c.position))
-          .put(Key::target, str(c.target)).type(tag).done();
-    }
-    case NodeKind::Component: {
-      const auto& c = node.as<ComponentNode>();
-      Obj o = obj(7);
-      o.put(Key::attributes, array(c.attributes, [this](const AttributeNode& a) {
-         return obj(3).put(Key::name, str(a.name)).put(Key::position, position(a.position))
-             .put(Key::value, attribute_value(a.value)).done();
-       }))
-          .put(Key::children, nodes(c.children)).put(Key::isInline, boolean(c.isInline))
-          .put(Key::name, str(c.name)).put(Key::position, position(c.position));
-      if (!c.rawContent.empty()) o.put(Key::rawContent, str(c.rawContent));
-      return o.type(tag).done();
-    }
-    case NodeKind::Variable: {
-      const auto& v = node.as<VariableNode>();
-      return obj(3).put(Key::path, str(v.path)).put(Key::position, position(v.position))
-          .type(tag).done();
-    }
-    case NodeKind::Error: {
-      const auto& e = node.as<ErrorNode>();
-      return obj(4).put(Key::message, str(e.message))
-          .put(Key::position, position(e.position))
-          .put(Key::rawContent, str(e.rawContent)).type(tag).done();
-    }
-    default: break;  // the standard block kinds, written above
-  }
-  return JsonValue();
+  return std::visit([&](const auto& stored) { return payload(tag, detail::unbox(stored)); },
+                    node.payload);
+}
+
+JsonValue Writer::payload(std::string_view tag, const TextNode& t) {
+  return object(put<K::position>(t.position), type(tag), put<K::value>(t.value));
+}
+
+JsonValue Writer::payload(std::string_view tag, const CodeInlineNode& c) {
+  return object(put_opt<K::lang>(c.lang), put<K::position>(c.position), type(tag),
+                put<K::value>(c.value));
+}
+
+JsonValue Writer::payload(std::string_view tag, const CodeBlockNode& c) {
+  return object(put_opt<K::caption>(c.caption), put_opt<K::diff>(c.diff),
+                put_opt<K::highlight>(c.highlight), put_opt<K::lang>(c.lang),
+                put_opt<K::meta>(c.meta), put<K::position>(c.position),
+                put_opt<K::showLineNumbers>(c.showLineNumbers), put_opt<K::title>(c.title),
+                type(tag), put<K::value>(c.value));
+}
+
+JsonValue Writer::payload(std::string_view tag, const StandardBlockNode& b) {
+  return object(put_opt<K::checked>(b.checked), put<K::children>(b.children),
+                put_opt<K::depth>(b.depth), put_opt<K::id>(b.id), put_opt<K::ordered>(b.ordered),
+                put<K::position>(b.position), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const LinkNode& l) {
+  return object(put<K::children>(l.children), put<K::position>(l.position),
+                put_opt<K::title>(l.title), type(tag), put<K::url>(l.url));
+}
+
+JsonValue Writer::payload(std::string_view tag, const ImageNode& i) {
+  return object(put_opt<K::alt>(i.alt), put<K::children>(i.children),
+                put<K::position>(i.position), put_opt<K::title>(i.title), type(tag),
+                put<K::url>(i.url));
+}
+
+JsonValue Writer::payload(std::string_view tag, const FootnoteNode& f) {
+  return object(put<K::children>(f.children), put<K::label>(f.label),
+                put<K::position>(f.position), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathNode& m) {
+  return object(put<K::position>(m.position), put<K::raw>(m.raw), put<K::tree>(m.tree),
+                type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathDisplayNode& m) {
+  return object(put_opt<K::label>(m.label), put<K::position>(m.position), put<K::raw>(m.raw),
+                put<K::tree>(m.tree), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const CitationNode& c) {
+  return object(put<K::keys>(c.keys), put<K::position>(c.position), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const CrossRefNode& c) {
+  return object(put<K::position>(c.position), put<K::target>(c.target), type(tag));
+}
+
+// An empty `rawContent` is left out.
+JsonValue Writer::payload(std::string_view tag, const ComponentNode& c) {
+  const PutIf<K::rawContent, std::string> raw{c.rawContent.empty() ? nullptr : &c.rawContent};
+  return object(put<K::attributes>(c.attributes), put<K::children>(c.children),
+                put<K::isInline>(c.isInline), put<K::name>(c.name),
+                put<K::position>(c.position), raw, type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const VariableNode& v) {
+  return object(put<K::path>(v.path), put<K::position>(v.position), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const ErrorNode& e) {
+  return object(put<K::message>(e.message), put<K::position>(e.position),
+                put<K::rawContent>(e.rawContent), type(tag));
 }
 
 JsonValue Writer::math(const MathExpr& e) {
   const std::string_view tag = math_kind_tag(e.kind);
-  switch (e.kind) {
-    case MathKind::Ident:
-    case MathKind::Number:
-    case MathKind::Text:
-    case MathKind::Chem:
-      return obj(2).type(tag).put(Key::value, str(e.as<MathText>().value)).done();
-    case MathKind::Operator: {
-      const auto& op = e.as<MathOperator>();
-      return obj(3).put(Key::kind, name_of(op.kind)).put(Key::symbol, str(op.symbol)).type(tag)
-          .done();
-    }
-    case MathKind::Row:
-      return obj(2).put(Key::children, math_list(e.as<MathRow>().children)).type(tag)
-          .done();
-    case MathKind::Fenced: {
-      const auto& f = e.as<MathFenced>();
-      return obj(4).put(Key::body, math_list(f.body)).put(Key::close, name_of(f.close))
-          .put(Key::open, name_of(f.open)).type(tag).done();
-    }
-    case MathKind::Superscript:
-    case MathKind::Subscript: {
-      const auto& s = e.as<MathScript>();
-      return obj(3).put(Key::base, math(*s.base)).put(Key::script, math(*s.script))
-          .type(tag).done();
-    }
-    case MathKind::Subsuperscript: {
-      const auto& s = e.as<MathSubsup>();
-      return obj(4).put(Key::base, math(*s.base)).put(Key::sub, math(*s.sub))
-          .put(Key::sup, math(*s.sup)).type(tag).done();
-    }
-    case MathKind::Frac: {
-      const auto& f = e.as<MathFrac>();
-      return obj(4).put(Key::denominator, math(*f.denominator))
-          .put(Key::numerator, math(*f.numerator)).put(Key::style, name_of(f.style))
-          .type(tag).done();
-    }
-    case MathKind::Sqrt: {
-      const auto& s = e.as<MathSqrt>();
-      return obj(3).put(Key::body, math(*s.body)).put(Key::index, opt_math(s.index))
-          .type(tag).done();
-    }
-    case MathKind::Overline:
-    case MathKind::Underline:
-    case MathKind::Phantom:
-    case MathKind::HPhantom:
-    case MathKind::VPhantom:
-      return obj(2).put(Key::body, math(*e.as<MathBody>().body)).type(tag).done();
-    case MathKind::Overbrace:
-    case MathKind::Underbrace: {
-      const auto& b = e.as<MathBrace>();
-      return obj(3).put(Key::annotation, opt_math(b.annotation))
-          .put(Key::body, math(*b.body)).type(tag).done();
-    }
-    case MathKind::Overset: {
-      const auto& o = e.as<MathOverset>();
-      return obj(3).put(Key::base, math(*o.base)).put(Key::over, math(*o.over))
-          .type(tag).done();
-    }
-    case MathKind::Underset: {
-      const auto& u = e.as<MathUnderset>();
-      return obj(3).put(Key::base, math(*u.base)).type(tag)
-          .put(Key::under, math(*u.under)).done();
-    }
-    case MathKind::Accent: {
-      const auto& a = e.as<MathAccent>();
-      return obj(3).put(Key::body, math(*a.body)).put(Key::kind, name_of(a.kind))
-          .type(tag).done();
-    }
-    case MathKind::BigOperator: {
-      const auto& b = e.as<MathBigOperator>();
-      JsonValue op = obj(2).put(Key::kind, name_of(b.op.kind)).put(Key::symbol, str(b.op.symbol))
-                         .done();
-      return obj(5).put(Key::limits, name_of(b.limits)).put(Key::lower, opt_math(b.lower))
-          .put(Key::op, std::move(op)).type(tag).put(Key::upper, opt_math(b.upper)).done();
-    }
-    case MathKind::Matrix: {
-      const auto& m = e.as<MathMatrix>();
-      return obj(3).put(Key::delimiters, name_of(m.delimiters))
-          .put(Key::rows, math_rows(m.rows)).type(tag).done();
-    }
-    case MathKind::Cases: {
-      const auto& c = e.as<MathCases>();
-      return obj(2).put(Key::rows, array(c.rows, [this](const CaseRow& r) {
-        return obj(2).put(Key::condition, r.condition ? math(*r.condition) : JsonValue())
-            .put(Key::expr, math(r.expr)).done();
-      })).type(tag).done();
-    }
-    case MathKind::Array: {
-      const auto& a = e.as<MathArray>();
-      return obj(3).put(Key::columns, array(a.columns, name_of<ColumnAlign>))
-          .put(Key::rows, math_rows(a.rows)).type(tag).done();
-    }
-    case MathKind::Align: {
-      const auto& a = e.as<MathAlign>();
-      return obj(3).put(Key::numbered, boolean(a.numbered))
-          .put(Key::rows, array(a.rows, [this](const AlignRow& r) {
-            Obj row = obj(2);
-            row.put(Key::cells, math_list(r.cells)).put_opt(Key::label, r.label);
-            return row.done();
-          })).type(tag).done();
-    }
-    case MathKind::Gather: {
-      const auto& g = e.as<MathGather>();
-      return obj(3).put(Key::numbered, boolean(g.numbered))
-          .put(Key::rows, math_list(g.rows)).type(tag).done();
-    }
-    case MathKind::Space: {
-      const auto& s = e.as<MathSpace>();
-      static constexpr Key kSpaceKeys[] = {Key::thin, Key::medium,   Key::thick, Key::quad,
-                                           Key::q_quad, Key::neg_thin, Key::custom};
-      JsonValue v = s.kind == SpaceKind::Custom ? str(s.custom) : JsonValue();
-      return obj(2).put(kSpaceKeys[static_cast<size_t>(s.kind)], std::move(v)).type(tag).done();
-    }
-    case MathKind::Smash: {
-      const auto& s = e.as<MathSmash>();
-      return obj(3).put(Key::body, math(*s.body)).put(Key::mode, name_of(s.mode))
-          .type(tag).done();
-    }
-    case MathKind::StyleOverride: {
-      const auto& s = e.as<MathStyleOverride>();
-      return obj(3).put(Key::body, math(*s.body)).put(Key::style, name_of(s.style))
-          .type(tag).done();
-    }
-    case MathKind::FontOverride: {
-      const auto& f = e.as<MathFontOverride>();
-      return obj(3).put(Key::body, math(*f.body)).put(Key::font, name_of(f.font))
-          .type(tag).done();
-    }
-    case MathKind::Color: {
-      const auto& c = e.as<MathColor>();
-      return obj(3).put(Key::body, math(*c.body)).put(Key::color, str(c.color))
-          .type(tag).done();
-    }
-    case MathKind::Error: {
-      const auto& er = e.as<MathError>();
-      return obj(3).put(Key::message, str(er.message)).put(Key::raw, str(er.raw)).type(tag)
-          .done();
-    }
-  }
-  return JsonValue();
+  return std::visit([&](const auto& p) { return payload(tag, p); }, e.payload);
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathText& t) {
+  return object(type(tag), put<K::value>(t.value));
+}
+
+// The operator's two fields stand beside "type" in the same object.
+JsonValue Writer::payload(std::string_view tag, const MathOperator& op) {
+  return object(put<K::kind>(op.kind), put<K::symbol>(op.symbol), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathRow& r) {
+  return object(put<K::children>(r.children), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathFenced& f) {
+  return object(put<K::body>(f.body), put<K::close>(f.close), put<K::open>(f.open), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathScript& s) {
+  return object(put<K::base>(s.base), put<K::script>(s.script), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathSubsup& s) {
+  return object(put<K::base>(s.base), put<K::sub>(s.sub), put<K::sup>(s.sup), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathFrac& f) {
+  return object(put<K::denominator>(f.denominator), put<K::numerator>(f.numerator),
+                put<K::style>(f.style), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathSqrt& s) {
+  return object(put<K::body>(s.body), put<K::index>(s.index), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathBody& b) {
+  return object(put<K::body>(b.body), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathBrace& b) {
+  return object(put<K::annotation>(b.annotation), put<K::body>(b.body), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathOverset& o) {
+  return object(put<K::base>(o.base), put<K::over>(o.over), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathUnderset& u) {
+  return object(put<K::base>(u.base), type(tag), put<K::under>(u.under));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathAccent& a) {
+  return object(put<K::body>(a.body), put<K::kind>(a.kind), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathBigOperator& b) {
+  return object(put<K::limits>(b.limits), put<K::lower>(b.lower), put<K::op>(b.op), type(tag),
+                put<K::upper>(b.upper));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathMatrix& m) {
+  return object(put<K::delimiters>(m.delimiters), put<K::rows>(m.rows), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathCases& c) {
+  return object(put<K::rows>(c.rows), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathArray& a) {
+  return object(put<K::columns>(a.columns), put<K::rows>(a.rows), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathAlign& a) {
+  return object(put<K::numbered>(a.numbered), put<K::rows>(a.rows), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathGather& g) {
+  return object(put<K::numbered>(g.numbered), put<K::rows>(g.rows), type(tag));
+}
+
+// The one key beside "type" names the space; only a custom width holds a value.
+JsonValue Writer::payload(std::string_view tag, const MathSpace& s) {
+  return object(PutSpace{s}, type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathSmash& s) {
+  return object(put<K::body>(s.body), put<K::mode>(s.mode), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathStyleOverride& s) {
+  return object(put<K::body>(s.body), put<K::style>(s.style), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathFontOverride& f) {
+  return object(put<K::body>(f.body), put<K::font>(f.font), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathColor& c) {
+  return object(put<K::body>(c.body), put<K::color>(c.color), type(tag));
+}
+
+JsonValue Writer::payload(std::string_view tag, const MathError& e) {
+  return object(put<K::message>(e.message), put<K::raw>(e.raw), type(tag));
 }
 
 JsonValue Writer::root(const Root& root) {
-  return obj(4).put(Key::children, nodes(root.children))
-      .put(Key::frontmatter, root.frontmatter ? arena_.copy(*root.frontmatter) : JsonValue())
-      .put(Key::position, position(root.position))
-      .put(Key::type, JsonArena::static_string("root")).done();
+  return object(put<K::children>(root.children), put<K::frontmatter>(root.frontmatter),
+                put<K::position>(root.position), type("root"));
 }
 
 // Each entry point writes into an arena of its own and hands it to the top value.
@@ -391,9 +478,6 @@ JsonValue nodes_to_value(std::span<const Node* const> nodes) {
   return write_tree(nodes, &Writer::node_pointers);
 }
 JsonValue math_to_value(const MathExpr& expr) { return write_tree(expr, &Writer::math); }
-JsonValue position_to_value(const Position& position) {
-  return write_tree(position, &Writer::position);
-}
 JsonValue attribute_value_to_value(const AttributeValue& value) {
   return write_tree(value, &Writer::attribute_value);
 }

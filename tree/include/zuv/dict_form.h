@@ -23,7 +23,6 @@ JsonValue node_to_value(const Node& node);
 // The dicts of several nodes as one array, as `node_to_value` writes each.
 JsonValue nodes_to_value(std::span<const Node* const> nodes);
 JsonValue math_to_value(const MathExpr& expr);
-JsonValue position_to_value(const Position& position);
 JsonValue attribute_value_to_value(const AttributeValue& value);
 
 }  // namespace zuv

@@ -1,8 +1,10 @@
 #pragma once
 // The math tree: the parsed form of one LaTeX-style math expression.
 //
-// `MathExpr` is a kind beside a payload record; the 34 kinds share 25 records (the kinds that
-// differ only by tag, such as ident/number/text/chem or overline/underline/phantom, share one).
+// `MathExpr` is a kind beside a payload record; kinds that differ only by tag, such as
+// ident/number/text/chem or overline/underline/phantom, share one record. Each kind is one row
+// of `ZUV_MATH_KINDS`, from which the enum, the tags, the type names, the payload variant and
+// each kind's alternative in it are expanded.
 // Single children are boxed, lists of children are vectors. Enumerations are one-byte values
 // whose index is their place in the declared order; their dict-form names come from
 // `enum_name` and `enum_from_name`.
@@ -17,31 +19,73 @@
 #include <vector>
 
 #include "zuv/box.h"
+#include "zuv/kind_table.h"
 
 namespace zuv {
 
+// Every math kind, one row each: the kind, its dict-form tag and its payload record. The kind's
+// name is also the type name that reading messages give it ("struct variant MathExpr::Frac").
+// The order is each kind's index, which the dict form accepts as a tag in place of the name
+// (`{"type": 9, ...}` is a frac): it is part of the format, so new kinds go at the end.
+#define ZUV_MATH_KINDS(X)                                \
+  X(Ident,          "ident",          MathText)          \
+  X(Number,         "number",         MathText)          \
+  X(Operator,       "operator",       MathOperator)      \
+  X(Text,           "text",           MathText)          \
+  X(Row,            "row",            MathRow)           \
+  X(Fenced,         "fenced",         MathFenced)        \
+  X(Superscript,    "superscript",    MathScript)        \
+  X(Subscript,      "subscript",      MathScript)        \
+  X(Subsuperscript, "subsuperscript", MathSubsup)        \
+  X(Frac,           "frac",           MathFrac)          \
+  X(Sqrt,           "sqrt",           MathSqrt)          \
+  X(Overline,       "overline",       MathBody)          \
+  X(Underline,      "underline",      MathBody)          \
+  X(Overbrace,      "overbrace",      MathBrace)         \
+  X(Underbrace,     "underbrace",     MathBrace)         \
+  X(Overset,        "overset",        MathOverset)       \
+  X(Underset,       "underset",       MathUnderset)      \
+  X(Accent,         "accent",         MathAccent)        \
+  X(BigOperator,    "big_operator",   MathBigOperator)   \
+  X(Matrix,         "matrix",         MathMatrix)        \
+  X(Cases,          "cases",          MathCases)         \
+  X(Array,          "array",          MathArray)         \
+  X(Align,          "align",          MathAlign)         \
+  X(Gather,         "gather",         MathGather)        \
+  X(Space,          "space",          MathSpace)         \
+  X(Phantom,        "phantom",        MathBody)          \
+  X(HPhantom,       "h_phantom",      MathBody)          \
+  X(VPhantom,       "v_phantom",      MathBody)          \
+  X(Smash,          "smash",          MathSmash)         \
+  X(StyleOverride,  "style_override", MathStyleOverride) \
+  X(FontOverride,   "font_override",  MathFontOverride)  \
+  X(Color,          "color",          MathColor)         \
+  X(Chem,           "chem",           MathText)          \
+  X(Error,          "error",          MathError)
+
 enum class MathKind : uint8_t {
-  Ident, Number, Operator, Text, Row, Fenced, Superscript, Subscript, Subsuperscript, Frac,
-  Sqrt, Overline, Underline, Overbrace, Underbrace, Overset, Underset, Accent, BigOperator,
-  Matrix, Cases, Array, Align, Gather, Space, Phantom, HPhantom, VPhantom, Smash,
-  StyleOverride, FontOverride, Color, Chem, Error
+#define ZUV_MATH_KIND_ENUM(id, tag, payload) id,
+  ZUV_MATH_KINDS(ZUV_MATH_KIND_ENUM)
+#undef ZUV_MATH_KIND_ENUM
 };
-inline constexpr size_t kMathKindCount = 34;
 
 // The dict-form tag of each kind ("ident" ... "error"), and the type name used in reading
 // messages ("Ident" ... "Error").
-inline constexpr std::array<std::string_view, kMathKindCount> kMathKindTags = {
-    "ident", "number", "operator", "text", "row", "fenced", "superscript", "subscript",
-    "subsuperscript", "frac", "sqrt", "overline", "underline", "overbrace", "underbrace",
-    "overset", "underset", "accent", "big_operator", "matrix", "cases", "array", "align",
-    "gather", "space", "phantom", "h_phantom", "v_phantom", "smash", "style_override",
-    "font_override", "color", "chem", "error"};
-inline constexpr std::array<std::string_view, kMathKindCount> kMathKindTypeNames = {
-    "Ident", "Number", "Operator", "Text", "Row", "Fenced", "Superscript", "Subscript",
-    "Subsuperscript", "Frac", "Sqrt", "Overline", "Underline", "Overbrace", "Underbrace",
-    "Overset", "Underset", "Accent", "BigOperator", "Matrix", "Cases", "Array", "Align",
-    "Gather", "Space", "Phantom", "HPhantom", "VPhantom", "Smash", "StyleOverride",
-    "FontOverride", "Color", "Chem", "Error"};
+inline constexpr auto kMathKindTags = std::to_array<std::string_view>({
+#define ZUV_MATH_KIND_TAG(id, tag, payload) tag,
+    ZUV_MATH_KINDS(ZUV_MATH_KIND_TAG)
+#undef ZUV_MATH_KIND_TAG
+});
+inline constexpr auto kMathKindTypeNames = std::to_array<std::string_view>({
+#define ZUV_MATH_KIND_TYPE_NAME(id, tag, payload) #id,
+    ZUV_MATH_KINDS(ZUV_MATH_KIND_TYPE_NAME)
+#undef ZUV_MATH_KIND_TYPE_NAME
+});
+inline constexpr size_t kMathKindCount = kMathKindTags.size();
+static_assert(detail::names_are_set_and_distinct(kMathKindTags),
+              "a math kind tag is empty or repeated");
+static_assert(detail::names_are_set_and_distinct(kMathKindTypeNames),
+              "a math kind type name is empty or repeated");
 
 inline constexpr std::string_view math_kind_tag(MathKind k) {
   return kMathKindTags[static_cast<size_t>(k)];
@@ -248,52 +292,22 @@ struct MathError {
   bool operator==(const MathError&) const = default;
 };
 
-using MathPayload =
-    std::variant<MathText, MathOperator, MathRow, MathFenced, MathScript, MathSubsup, MathFrac,
-                 MathSqrt, MathBody, MathBrace, MathOverset, MathUnderset, MathAccent,
-                 MathBigOperator, MathMatrix, MathCases, MathArray, MathAlign, MathGather,
-                 MathSpace, MathSmash, MathStyleOverride, MathFontOverride, MathColor, MathError>;
+// One alternative per payload record, in the order in which the kinds first name them.
+using MathPayload = detail::UniqueVariant<
+#define ZUV_MATH_PAYLOAD(id, tag, payload) payload,
+    ZUV_MATH_KINDS(ZUV_MATH_PAYLOAD)
+#undef ZUV_MATH_PAYLOAD
+    void>;
 
-// The payload alternative each kind carries.
-constexpr size_t math_payload_of(MathKind k) {
-  switch (k) {
-    case MathKind::Ident:
-    case MathKind::Number:
-    case MathKind::Text:
-    case MathKind::Chem: return 0;
-    case MathKind::Operator: return 1;
-    case MathKind::Row: return 2;
-    case MathKind::Fenced: return 3;
-    case MathKind::Superscript:
-    case MathKind::Subscript: return 4;
-    case MathKind::Subsuperscript: return 5;
-    case MathKind::Frac: return 6;
-    case MathKind::Sqrt: return 7;
-    case MathKind::Overline:
-    case MathKind::Underline:
-    case MathKind::Phantom:
-    case MathKind::HPhantom:
-    case MathKind::VPhantom: return 8;
-    case MathKind::Overbrace:
-    case MathKind::Underbrace: return 9;
-    case MathKind::Overset: return 10;
-    case MathKind::Underset: return 11;
-    case MathKind::Accent: return 12;
-    case MathKind::BigOperator: return 13;
-    case MathKind::Matrix: return 14;
-    case MathKind::Cases: return 15;
-    case MathKind::Array: return 16;
-    case MathKind::Align: return 17;
-    case MathKind::Gather: return 18;
-    case MathKind::Space: return 19;
-    case MathKind::Smash: return 20;
-    case MathKind::StyleOverride: return 21;
-    case MathKind::FontOverride: return 22;
-    case MathKind::Color: return 23;
-    case MathKind::Error: return 24;
-  }
-  return 0;
-}
+// The payload alternative each kind carries, and its record.
+inline constexpr auto kMathPayloadIndex = std::to_array<uint8_t>({
+#define ZUV_MATH_PAYLOAD_INDEX(id, tag, payload) detail::variant_index<payload, MathPayload>,
+    ZUV_MATH_KINDS(ZUV_MATH_PAYLOAD_INDEX)
+#undef ZUV_MATH_PAYLOAD_INDEX
+});
+constexpr size_t math_payload_of(MathKind k) { return kMathPayloadIndex[static_cast<size_t>(k)]; }
+template <MathKind K>
+using MathPayloadOf = std::variant_alternative_t<math_payload_of(K), MathPayload>;
 
 // The member functions that build or destroy a payload are defined below CaseRow and AlignRow:
 // clang instantiates the payload's destructor where such a body stands, and that needs both

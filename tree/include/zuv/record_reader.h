@@ -157,7 +157,7 @@ std::string variant_index_text(size_t variant_count);
 enum class FieldClass : uint8_t {
   Required,   // a missing key fails with "missing field `key`"
   Optional,   // a missing key leaves the field absent; its reader maps null to absent
-  Defaulted,  // a missing key, or an array that ends before it, gives the default
+  Defaulted,  // a missing key, or an array that ends before it, keeps the record's initial value
 };
 
 namespace detail {
@@ -171,8 +171,7 @@ struct Field {
   std::string_view key;
   FieldClass cls;
   DictStatus (*read)(const JsonValue& value, void* record, ReadContext& ctx);
-  void (*set_default)(void* record);  // defaulted fields; null keeps the record's initial value
-  const void* record_tag;             // the record the field belongs to
+  const void* record_tag;  // the record the field belongs to
 };
 
 // The words that name a record in messages: "struct Position" (no enum name) or
@@ -287,12 +286,6 @@ DictStatus read_member(const JsonValue& value, void* record, ReadContext& ctx) {
   return {};
 }
 
-template <auto Member, auto MakeDefault>
-void set_member_default(void* record) {
-  using R = typename MemberTraits<decltype(Member)>::Record;
-  static_cast<R*>(record)->*Member = MakeDefault();
-}
-
 template <auto Member, auto Into>
 DictStatus read_member_into(const JsonValue& value, void* record, ReadContext& ctx) {
   using R = typename MemberTraits<decltype(Member)>::Record;
@@ -310,7 +303,7 @@ DictStatus read_custom(const JsonValue& value, void* record, ReadContext& ctx) {
 template <auto Member, auto Reader>
 constexpr Field field(std::string_view key, FieldClass cls = FieldClass::Required) {
   using R = typename detail::MemberTraits<decltype(Member)>::Record;
-  return Field{key, cls, &detail::read_member<Member, Reader>, nullptr, &detail::kRecordTag<R>};
+  return Field{key, cls, &detail::read_member<Member, Reader>, &detail::kRecordTag<R>};
 }
 
 // A field read in place by `Into(const JsonValue&, Member&, ReadContext&) -> DictStatus`. Recursive
@@ -319,23 +312,14 @@ constexpr Field field(std::string_view key, FieldClass cls = FieldClass::Require
 template <auto Member, auto Into>
 constexpr Field field_into(std::string_view key, FieldClass cls = FieldClass::Required) {
   using R = typename detail::MemberTraits<decltype(Member)>::Record;
-  return Field{key, cls, &detail::read_member_into<Member, Into>, nullptr,
-               &detail::kRecordTag<R>};
-}
-
-// A defaulted field whose default is not the record's initial value: `MakeDefault()` gives it.
-template <auto Member, auto Reader, auto MakeDefault>
-constexpr Field defaulted_field(std::string_view key) {
-  using R = typename detail::MemberTraits<decltype(Member)>::Record;
-  return Field{key, FieldClass::Defaulted, &detail::read_member<Member, Reader>,
-               &detail::set_member_default<Member, MakeDefault>, &detail::kRecordTag<R>};
+  return Field{key, cls, &detail::read_member_into<Member, Into>, &detail::kRecordTag<R>};
 }
 
 // A field read by `Fn(const JsonValue&, R&, ReadContext&) -> DictStatus`, for fields that are checked
 // but not stored as such.
 template <class R, auto Fn>
 constexpr Field custom_field(std::string_view key, FieldClass cls = FieldClass::Required) {
-  return Field{key, cls, &detail::read_custom<R, Fn>, nullptr, &detail::kRecordTag<R>};
+  return Field{key, cls, &detail::read_custom<R, Fn>, &detail::kRecordTag<R>};
 }
 
 // ---- Element readers --------------------------------------------------------------------------

@@ -2,11 +2,12 @@
 // The document tree: a `Root` with its front matter, its top-level nodes and the range of the
 // whole input.
 //
-// A `Node` is a kind beside a payload record; 30 kinds share 14 records (the sixteen container
-// kinds share `StandardBlockNode`, the two footnote kinds `FootnoteNode`). The rarely built,
-// large records (code blocks, images, components) are boxed so that an ordinary node stays
-// small; `Node::as<T>()` hides the box. Children are owned by value: a tree is released as a
-// whole and nothing in it is shared.
+// A `Node` is a kind beside a payload record; kinds share records (the standard block kinds
+// share `StandardBlockNode`, the two footnote kinds `FootnoteNode`). Each kind is one row of
+// `ZUV_NODE_KINDS`, from which the enum, the tags, the payload variant and each kind's
+// alternative in it are expanded. The rarely built, large records (code blocks, images,
+// components) are boxed so that an ordinary node stays small; `Node::as<T>()` hides the box.
+// Children are owned by value: a tree is released as a whole and nothing in it is shared.
 //
 // Field order in every record is the declared order of the dict form.
 
@@ -20,6 +21,7 @@
 
 #include "zuv/box.h"
 #include "zuv/json.h"
+#include "zuv/kind_table.h"
 #include "zuv/math_tree.h"
 
 namespace zuv {
@@ -37,64 +39,61 @@ struct Position {
   bool operator==(const Position&) const = default;
 };
 
-enum class NodeKind : uint8_t {
-  Text, CodeInline, CodeBlock, Paragraph, Heading, List, ListItem, Blockquote, ThematicBreak,
-  Html, Table, TableRow, TableCell, Link, Image, Emphasis, Strong, Strikethrough,
-  DefinitionList, DefinitionTerm, DefinitionDescription, FootnoteDefinition, FootnoteReference,
-  MathInline, MathDisplay, Citation, CrossRef, Component, Variable, Error
-};
-inline constexpr size_t kNodeKindCount = 30;
+// Every node kind, one row each: the kind, its dict-form tag, its payload record, and whether
+// the tree walks descend into its children (`node_children`: kWalked) or not (kLeaf). The
+// order is each kind's index, which the dict form accepts as the tag of a nested node in
+// place of the name: it is part of the format, so new kinds go at the end.
+#define ZUV_NODE_KINDS(X)                                                        \
+  X(Text,                  "text",                   TextNode,          kLeaf)   \
+  X(CodeInline,            "code_inline",            CodeInlineNode,    kLeaf)   \
+  X(CodeBlock,             "code_block",             CodeBlockNode,     kLeaf)   \
+  X(Paragraph,             "paragraph",              StandardBlockNode, kWalked) \
+  X(Heading,               "heading",                StandardBlockNode, kWalked) \
+  X(List,                  "list",                   StandardBlockNode, kWalked) \
+  X(ListItem,              "list_item",              StandardBlockNode, kWalked) \
+  X(Blockquote,            "blockquote",             StandardBlockNode, kWalked) \
+  X(ThematicBreak,         "thematic_break",         StandardBlockNode, kWalked) \
+  X(Html,                  "html",                   StandardBlockNode, kWalked) \
+  X(Table,                 "table",                  StandardBlockNode, kWalked) \
+  X(TableRow,              "table_row",              StandardBlockNode, kWalked) \
+  X(TableCell,             "table_cell",             StandardBlockNode, kWalked) \
+  X(Link,                  "link",                   LinkNode,          kWalked) \
+  X(Image,                 "image",                  ImageNode,         kWalked) \
+  X(Emphasis,              "emphasis",               StandardBlockNode, kWalked) \
+  X(Strong,                "strong",                 StandardBlockNode, kWalked) \
+  X(Strikethrough,         "strikethrough",          StandardBlockNode, kWalked) \
+  X(DefinitionList,        "definition_list",        StandardBlockNode, kWalked) \
+  X(DefinitionTerm,        "definition_term",        StandardBlockNode, kWalked) \
+  X(DefinitionDescription, "definition_description", StandardBlockNode, kWalked) \
+  X(FootnoteDefinition,    "footnote_definition",    FootnoteNode,      kWalked) \
+  X(FootnoteReference,     "footnote_reference",     FootnoteNode,      kLeaf)   \
+  X(MathInline,            "math_inline",            MathNode,          kLeaf)   \
+  X(MathDisplay,           "math_display",           MathDisplayNode,   kLeaf)   \
+  X(Citation,              "citation",               CitationNode,      kLeaf)   \
+  X(CrossRef,              "cross_ref",              CrossRefNode,      kLeaf)   \
+  X(Component,             "component",              ComponentNode,     kWalked) \
+  X(Variable,              "variable",               VariableNode,      kLeaf)   \
+  X(Error,                 "error",                  ErrorNode,         kLeaf)
 
-inline constexpr std::array<std::string_view, kNodeKindCount> kNodeKindTags = {
-    "text", "code_inline", "code_block", "paragraph", "heading", "list", "list_item",
-    "blockquote", "thematic_break", "html", "table", "table_row", "table_cell", "link",
-    "image", "emphasis", "strong", "strikethrough", "definition_list", "definition_term",
-    "definition_description", "footnote_definition", "footnote_reference", "math_inline",
-    "math_display", "citation", "cross_ref", "component", "variable", "error"};
+enum class NodeKind : uint8_t {
+#define ZUV_NODE_KIND_ENUM(id, tag, payload, walk) id,
+  ZUV_NODE_KINDS(ZUV_NODE_KIND_ENUM)
+#undef ZUV_NODE_KIND_ENUM
+};
+
+inline constexpr auto kNodeKindTags = std::to_array<std::string_view>({
+#define ZUV_NODE_KIND_TAG(id, tag, payload, walk) tag,
+    ZUV_NODE_KINDS(ZUV_NODE_KIND_TAG)
+#undef ZUV_NODE_KIND_TAG
+});
+inline constexpr size_t kNodeKindCount = kNodeKindTags.size();
+static_assert(detail::names_are_set_and_distinct(kNodeKindTags),
+              "a node kind tag is empty or repeated");
 
 inline constexpr std::string_view node_kind_tag(NodeKind k) {
   return kNodeKindTags[static_cast<size_t>(k)];
 }
 
-// The sixteen standard block kinds, which share `StandardBlockNode`: containers and spans with
-// nothing of their own but children and a few optional fields. The one list of them.
-constexpr bool is_standard_block(NodeKind k) {
-  switch (k) {
-    case NodeKind::Paragraph:
-    case NodeKind::Heading:
-    case NodeKind::List:
-    case NodeKind::ListItem:
-    case NodeKind::Blockquote:
-    case NodeKind::ThematicBreak:
-    case NodeKind::Html:
-    case NodeKind::Table:
-    case NodeKind::TableRow:
-    case NodeKind::TableCell:
-    case NodeKind::Emphasis:
-    case NodeKind::Strong:
-    case NodeKind::Strikethrough:
-    case NodeKind::DefinitionList:
-    case NodeKind::DefinitionTerm:
-    case NodeKind::DefinitionDescription:
-      return true;
-    case NodeKind::Text:
-    case NodeKind::CodeInline:
-    case NodeKind::CodeBlock:
-    case NodeKind::Link:
-    case NodeKind::Image:
-    case NodeKind::FootnoteDefinition:
-    case NodeKind::FootnoteReference:
-    case NodeKind::MathInline:
-    case NodeKind::MathDisplay:
-    case NodeKind::Citation:
-    case NodeKind::CrossRef:
-    case NodeKind::Component:
-    case NodeKind::Variable:
-    case NodeKind::Error:
-      return false;
-  }
-  return false;
-}
 std::optional<NodeKind> node_kind_from_tag(std::string_view tag);
 
 struct Node;
@@ -234,33 +233,6 @@ struct ErrorNode {
   bool operator==(const ErrorNode&) const = default;
 };
 
-using NodePayload =
-    std::variant<TextNode, CodeInlineNode, Box<CodeBlockNode>, StandardBlockNode, LinkNode,
-                 Box<ImageNode>, FootnoteNode, MathNode, MathDisplayNode, CitationNode,
-                 CrossRefNode, Box<ComponentNode>, VariableNode, ErrorNode>;
-
-// The payload alternative each kind carries.
-constexpr size_t node_payload_of(NodeKind k) {
-  if (is_standard_block(k)) return 3;
-  switch (k) {
-    case NodeKind::Text: return 0;
-    case NodeKind::CodeInline: return 1;
-    case NodeKind::CodeBlock: return 2;
-    case NodeKind::Link: return 4;
-    case NodeKind::Image: return 5;
-    case NodeKind::FootnoteDefinition:
-    case NodeKind::FootnoteReference: return 6;
-    case NodeKind::MathInline: return 7;
-    case NodeKind::MathDisplay: return 8;
-    case NodeKind::Citation: return 9;
-    case NodeKind::CrossRef: return 10;
-    case NodeKind::Component: return 11;
-    case NodeKind::Variable: return 12;
-    case NodeKind::Error: return 13;
-    default: return 3;  // the standard block kinds
-  }
-}
-
 namespace detail {
 template <class T> struct Stored { using type = T; };
 template <> struct Stored<CodeBlockNode> { using type = Box<CodeBlockNode>; };
@@ -271,6 +243,29 @@ template <class T> const T& unbox(const T& v) { return v; }
 template <class T> T& unbox(Box<T>& v) { return *v; }
 template <class T> const T& unbox(const Box<T>& v) { return *v; }
 }  // namespace detail
+
+// One alternative per payload record (boxed where `detail::Stored` says), in the order in which
+// the kinds first name them.
+using NodePayload = detail::UniqueVariant<
+#define ZUV_NODE_PAYLOAD(id, tag, payload, walk) detail::Stored<payload>::type,
+    ZUV_NODE_KINDS(ZUV_NODE_PAYLOAD)
+#undef ZUV_NODE_PAYLOAD
+    void>;
+
+// The payload alternative each kind carries.
+inline constexpr auto kNodePayloadIndex = std::to_array<uint8_t>({
+#define ZUV_NODE_PAYLOAD_INDEX(id, tag, payload, walk) \
+  detail::variant_index<detail::Stored<payload>::type, NodePayload>,
+    ZUV_NODE_KINDS(ZUV_NODE_PAYLOAD_INDEX)
+#undef ZUV_NODE_PAYLOAD_INDEX
+});
+constexpr size_t node_payload_of(NodeKind k) { return kNodePayloadIndex[static_cast<size_t>(k)]; }
+
+// The standard block kinds, which share `StandardBlockNode`: containers and spans with nothing
+// of their own but children and a few optional fields.
+constexpr bool is_standard_block(NodeKind k) {
+  return node_payload_of(k) == detail::variant_index<StandardBlockNode, NodePayload>;
+}
 
 struct Node {
   NodeKind kind = NodeKind::Text;
@@ -299,9 +294,9 @@ struct Node {
   bool operator==(const Node&) const = default;
 };
 
-// The children that the tree walks descend into: the payload's children for the container
-// kinds, link, image, footnote_definition and component; null for every other kind, including
-// footnote_reference whatever its payload holds.
+// The children that the tree walks descend into: the payload's children for the kinds that
+// `ZUV_NODE_KINDS` marks kWalked (the standard block kinds, link, image, footnote_definition,
+// component); null for every other kind, footnote_reference included whatever its payload holds.
 const NodeList* node_children(const Node& node);
 NodeList* node_children(Node& node);
 
