@@ -7,14 +7,14 @@
 namespace zuv {
 namespace {
 
-bool is_name_byte(char c) { return is_ascii_alnum(c) || c == '_' || c == '-'; }
+bool is_user_name_byte(char c) { return is_ascii_alnum(c) || c == '_' || c == '-'; }
 
 constexpr size_t kMinCommitLength = 7;
 constexpr size_t kMaxCommitLength = 40;
 constexpr size_t kCommitLabelLength = 7;
 
 template <class Pred>
-size_t run_end(std::string_view text, size_t from, Pred pred) {
+size_t skip_while(std::string_view text, size_t from, Pred pred) {
   while (from < text.size() && pred(text[from])) ++from;
   return from;
 }
@@ -61,9 +61,9 @@ bool reference_walk_enters(NodeKind kind) {
 
 // Points inside a text node's value, moving forward only so a node costs one pass. A line feed
 // ends its line: the byte after it is column 1 of the next line.
-class PointCursor {
+class ValuePointCursor {
  public:
-  PointCursor(std::string_view value, Point start) : value_(value), point_(start) {}
+  ValuePointCursor(std::string_view value, Point start) : value_(value), point_(start) {}
 
   Point at(size_t index) {
     for (; index_ < index; ++index_) {
@@ -120,7 +120,7 @@ Node link_for(const GithubReference& ref, const GithubLinkContext& context, Posi
 void split_text_node(const TextNode& text, const std::vector<GithubReference>& refs,
                      const GithubLinkContext& context, NodeList& out) {
   const std::string_view value = text.value;
-  PointCursor cursor(value, text.position.start);
+  ValuePointCursor cursor(value, text.position.start);
   auto piece = [&](size_t a, size_t b) {
     Position p;
     p.start = cursor.at(a);
@@ -156,7 +156,7 @@ std::vector<GithubReference> find_github_references(std::string_view text) {
     const char c = text[i];
     const bool after_alnum = i > 0 && is_ascii_alnum(text[i - 1]);
     if (c == '#') {
-      const size_t end = run_end(text, i + 1, is_ascii_digit);
+      const size_t end = skip_while(text, i + 1, is_ascii_digit);
       if (end == i + 1) {
         i += 2;
       } else if (after_alnum) {
@@ -166,7 +166,7 @@ std::vector<GithubReference> find_github_references(std::string_view text) {
         i = end;
       }
     } else if (c == '@') {
-      const size_t end = run_end(text, i + 1, is_name_byte);
+      const size_t end = skip_while(text, i + 1, is_user_name_byte);
       if (end == i + 1) {
         i += 2;
       } else if (i > 0 && !is_ascii_space(text[i - 1])) {
@@ -180,7 +180,7 @@ std::vector<GithubReference> find_github_references(std::string_view text) {
         ++i;
         continue;
       }
-      const size_t end = run_end(text, i, is_ascii_hex_digit);
+      const size_t end = skip_while(text, i, is_ascii_hex_digit);
       const size_t length = end - i;
       const std::string_view run = text.substr(i, length);
       const bool has_letter = run.find_first_not_of("0123456789") != std::string_view::npos;

@@ -2,15 +2,12 @@
 
 #include <string_view>
 
+#include "repeat.h"
+
 namespace zuv::markdown::testing {
 namespace {
 
-std::string repeat(std::string_view unit, std::size_t size) {
-  std::string out;
-  out.reserve(size + unit.size());
-  while (out.size() < size) out.append(unit);
-  return out;
-}
+using zuv::testing::repeat_to;
 
 // `open` repeated, a middle, then `close` repeated as often: nesting to the given size.
 std::string nest(std::string_view open, std::string_view middle, std::string_view close,
@@ -64,13 +61,13 @@ std::string no_emphasis(const Events& events) {
 const std::vector<PathologicalCase>& pathological_cases() {
   static const std::vector<PathologicalCase> cases = {
       // Containers.
-      {"nested_block_quotes", [](std::size_t n) { return repeat(">", n) + " a\n"; }},
+      {"nested_block_quotes", [](std::size_t n) { return repeat_to(">", n) + " a\n"; }},
       {"nested_block_quotes_lines", [](std::size_t n) {
-         std::string q = repeat("> ", 2000);
+         std::string q = repeat_to("> ", 2000);
          return lines(n, [&](std::size_t) { return q + "a\n"; });
        }},
-      {"nested_lists_one_line", [](std::size_t n) { return repeat("- ", n) + "a\n"; }},
-      {"bare_nested_block_quotes", [](std::size_t n) { return repeat(">", n); },
+      {"nested_lists_one_line", [](std::size_t n) { return repeat_to("- ", n) + "a\n"; }},
+      {"bare_nested_block_quotes", [](std::size_t n) { return repeat_to(">", n); },
        [](const Events& events) {
          return expect(events.events.size() == 2 * kMaxContainerDepth &&
                            starts(events, Tag::BlockQuote) == kMaxContainerDepth,
@@ -78,10 +75,10 @@ const std::vector<PathologicalCase>& pathological_cases() {
        }},
       // Every blank line once continued every open list.
       {"blank_lines_after_deep_list",
-       [](std::size_t n) { return repeat("- ", 2 * n / 3) + "x" + repeat("\n", n / 3); },
+       [](std::size_t n) { return repeat_to("- ", 2 * n / 3) + "x" + repeat_to("\n", n / 3); },
        deep_list_shown},
       {"blank_quote_lines_after_deep_list",
-       [](std::size_t n) { return "> " + repeat("- ", 2 * n / 3) + "x\n" + repeat(">\n", n / 3); },
+       [](std::size_t n) { return "> " + repeat_to("- ", 2 * n / 3) + "x\n" + repeat_to(">\n", n / 3); },
        [](const Events& events) {
          return expect(starts(events, Tag::BlockQuote) == 1 && texts(events, "x") == 1,
                        "not one block quote holding x");
@@ -89,60 +86,60 @@ const std::vector<PathologicalCase>& pathological_cases() {
       {"nested_lists_indented", [](std::size_t n) {
          return lines(n, [](std::size_t i) { return std::string(2 * (i % 3000), ' ') + "- a\n"; });
        }},
-      {"nested_ordered_lists", [](std::size_t n) { return repeat("1. ", n) + "a\n"; }},
-      {"lazy_continuation_deep_quote", [](std::size_t n) { return repeat(">", 20000) + " a\n" + repeat("b\n", n); }},
-      {"many_list_items", [](std::size_t n) { return repeat("- a\n", n); }},
-      {"loose_list_items", [](std::size_t n) { return repeat("- a\n\n", n); }},
-      {"empty_list_items", [](std::size_t n) { return repeat("-\n", n); }},
-      {"alternating_list_markers", [](std::size_t n) { return repeat("- a\n* b\n+ c\n1. d\n2) e\n", n); }},
-      {"task_list_items", [](std::size_t n) { return repeat("- [ ] a\n- [x]\n", n); }},
-      {"definition_list_items", [](std::size_t n) { return repeat("a\n: b\n", n); }},
-      {"definition_markers", [](std::size_t n) { return repeat(": ", n); }},
-      {"footnote_definitions_nested", [](std::size_t n) { return repeat("[^a]: ", n) + "b\n"; }},
+      {"nested_ordered_lists", [](std::size_t n) { return repeat_to("1. ", n) + "a\n"; }},
+      {"lazy_continuation_deep_quote", [](std::size_t n) { return repeat_to(">", 20000) + " a\n" + repeat_to("b\n", n); }},
+      {"many_list_items", [](std::size_t n) { return repeat_to("- a\n", n); }},
+      {"loose_list_items", [](std::size_t n) { return repeat_to("- a\n\n", n); }},
+      {"empty_list_items", [](std::size_t n) { return repeat_to("-\n", n); }},
+      {"alternating_list_markers", [](std::size_t n) { return repeat_to("- a\n* b\n+ c\n1. d\n2) e\n", n); }},
+      {"task_list_items", [](std::size_t n) { return repeat_to("- [ ] a\n- [x]\n", n); }},
+      {"definition_list_items", [](std::size_t n) { return repeat_to("a\n: b\n", n); }},
+      {"definition_markers", [](std::size_t n) { return repeat_to(": ", n); }},
+      {"footnote_definitions_nested", [](std::size_t n) { return repeat_to("[^a]: ", n) + "b\n"; }},
       // Emphasis.
-      {"nested_emphasis_openers", [](std::size_t n) { return repeat("*a ", n); }},
-      {"nested_strong_openers", [](std::size_t n) { return repeat("**a ", n); }},
-      {"underscore_openers", [](std::size_t n) { return repeat("_a ", n); }},
-      {"unmatched_closers", [](std::size_t n) { return repeat("a* ", n); }},
-      {"unmatched_underscore_closers", [](std::size_t n) { return repeat("a_ ", n); }},
+      {"nested_emphasis_openers", [](std::size_t n) { return repeat_to("*a ", n); }},
+      {"nested_strong_openers", [](std::size_t n) { return repeat_to("**a ", n); }},
+      {"underscore_openers", [](std::size_t n) { return repeat_to("_a ", n); }},
+      {"unmatched_closers", [](std::size_t n) { return repeat_to("a* ", n); }},
+      {"unmatched_underscore_closers", [](std::size_t n) { return repeat_to("a_ ", n); }},
       // `_` closers once searched the whole stack of other openers every time.
-      {"underscore_closers_over_asterisk_openers", [](std::size_t n) { return repeat("*a_ ", n); },
+      {"underscore_closers_over_asterisk_openers", [](std::size_t n) { return repeat_to("*a_ ", n); },
        no_emphasis},
       {"asterisk_openers_then_underscore_closers",
-       [](std::size_t n) { return repeat("*a ", n / 2) + repeat("a_ ", n / 2); }, no_emphasis},
+       [](std::size_t n) { return repeat_to("*a ", n / 2) + repeat_to("a_ ", n / 2); }, no_emphasis},
       {"tilde_openers_then_underscore_closers",
-       [](std::size_t n) { return repeat("~a ", n / 2) + repeat("a_ ", n / 2); }, no_emphasis},
+       [](std::size_t n) { return repeat_to("~a ", n / 2) + repeat_to("a_ ", n / 2); }, no_emphasis},
       // A failed `~` closer does not hide the `~~` openers below it from a later `~~`.
       {"single_tilde_closers_over_double_openers",
-       [](std::size_t n) { return repeat("~~a ", n / 2) + repeat("b~ ", n / 2) + "c~~"; },
+       [](std::size_t n) { return repeat_to("~~a ", n / 2) + repeat_to("b~ ", n / 2) + "c~~"; },
        [](const Events& events) {
          return expect(starts(events, Tag::Strikethrough) == 1, "not one strikethrough");
        }},
-      {"emphasis_both_ways", [](std::size_t n) { return repeat("a**b", n); }},
-      {"mixed_delimiters", [](std::size_t n) { return repeat("*_~", n) + "a"; }},
+      {"emphasis_both_ways", [](std::size_t n) { return repeat_to("a**b", n); }},
+      {"mixed_delimiters", [](std::size_t n) { return repeat_to("*_~", n) + "a"; }},
       {"nested_emphasis_balanced", [](std::size_t n) { return nest("*a ", "b", " c*", n); }},
-      {"rule_of_three", [](std::size_t n) { return repeat("*a**", n); }},
+      {"rule_of_three", [](std::size_t n) { return repeat_to("*a**", n); }},
       {"openers_then_closers_mod3", [](std::size_t n) {
-         return repeat("*a ", n / 4) + repeat("a** ", n / 4) + repeat("a*** ", n / 4);
+         return repeat_to("*a ", n / 4) + repeat_to("a** ", n / 4) + repeat_to("a*** ", n / 4);
        }},
-      {"strikethrough_runs", [](std::size_t n) { return repeat("~a ~~b ", n); }},
-      {"long_delimiter_run", [](std::size_t n) { return "a" + repeat("*", n) + "a"; }},
+      {"strikethrough_runs", [](std::size_t n) { return repeat_to("~a ~~b ", n); }},
+      {"long_delimiter_run", [](std::size_t n) { return "a" + repeat_to("*", n) + "a"; }},
       // Brackets, links and images.
       {"nested_brackets", [](std::size_t n) { return nest("[", "a", "]", n); }},
       {"nested_images", [](std::size_t n) { return nest("![", "a", "]", n); }},
       {"nested_links_inline", [](std::size_t n) { return nest("[", "a", "](b)", n); }},
-      {"unclosed_brackets", [](std::size_t n) { return repeat("[a", n); }},
-      {"unopened_brackets", [](std::size_t n) { return repeat("a]", n); }},
-      {"unclosed_inline_links", [](std::size_t n) { return repeat("[a](b", n); }},
-      {"unclosed_pointy_destinations", [](std::size_t n) { return repeat("[a](<b", n); }},
-      {"unclosed_link_titles", [](std::size_t n) { return repeat("[a](b \"t", n); }},
-      {"link_title_many_lines", [](std::size_t n) { return "[a](b \"" + repeat("c\n", n) + "\")"; }},
-      {"link_title_lines_in_quote", [](std::size_t n) { return "> [a](b \"" + repeat("c\n> ", n) + "\")"; }},
+      {"unclosed_brackets", [](std::size_t n) { return repeat_to("[a", n); }},
+      {"unopened_brackets", [](std::size_t n) { return repeat_to("a]", n); }},
+      {"unclosed_inline_links", [](std::size_t n) { return repeat_to("[a](b", n); }},
+      {"unclosed_pointy_destinations", [](std::size_t n) { return repeat_to("[a](<b", n); }},
+      {"unclosed_link_titles", [](std::size_t n) { return repeat_to("[a](b \"t", n); }},
+      {"link_title_many_lines", [](std::size_t n) { return "[a](b \"" + repeat_to("c\n", n) + "\")"; }},
+      {"link_title_lines_in_quote", [](std::size_t n) { return "> [a](b \"" + repeat_to("c\n> ", n) + "\")"; }},
       {"nested_parens_destination", [](std::size_t n) { return "[a](" + nest("(", "b", ")", n) + ")"; }},
-      {"reference_brackets_chain", [](std::size_t n) { return "[a]: /u\n\n" + repeat("[a][a]", n); }},
-      {"shortcut_references", [](std::size_t n) { return "[a]: /u\n\n" + repeat("[a] ", n); }},
+      {"reference_brackets_chain", [](std::size_t n) { return "[a]: /u\n\n" + repeat_to("[a][a]", n); }},
+      {"shortcut_references", [](std::size_t n) { return "[a]: /u\n\n" + repeat_to("[a] ", n); }},
       {"long_reference_expansion", [](std::size_t n) {
-         return "[a]: /" + std::string(n / 2, 'u') + "\n\n" + repeat("[a]", n / 2);
+         return "[a]: /" + std::string(n / 2, 'u') + "\n\n" + repeat_to("[a]", n / 2);
        }},
       {"many_reference_definitions", [](std::size_t n) {
          return lines(n / 2, [](std::size_t i) {
@@ -150,61 +147,61 @@ const std::vector<PathologicalCase>& pathological_cases() {
                 }) +
                 "\n" + lines(n / 2, [](std::size_t i) { return "[l" + std::to_string(i) + "] "; });
        }},
-      {"unclosed_reference_titles", [](std::size_t n) { return repeat("[a]: /u \"t\n", n); }},
-      {"long_unclosed_label", [](std::size_t n) { return "[" + repeat("a ", n); }},
-      {"footnote_references", [](std::size_t n) { return "[^1]: x\n\n" + repeat("[^1]", n); }},
-      {"footnote_openers", [](std::size_t n) { return repeat("[^", n); }},
-      {"image_footnotes", [](std::size_t n) { return "[^1]: x\n\n" + repeat("![^1]", n); }},
+      {"unclosed_reference_titles", [](std::size_t n) { return repeat_to("[a]: /u \"t\n", n); }},
+      {"long_unclosed_label", [](std::size_t n) { return "[" + repeat_to("a ", n); }},
+      {"footnote_references", [](std::size_t n) { return "[^1]: x\n\n" + repeat_to("[^1]", n); }},
+      {"footnote_openers", [](std::size_t n) { return repeat_to("[^", n); }},
+      {"image_footnotes", [](std::size_t n) { return "[^1]: x\n\n" + repeat_to("![^1]", n); }},
       // Code spans.
-      {"backtick_run", [](std::size_t n) { return repeat("`", n); }},
+      {"backtick_run", [](std::size_t n) { return repeat_to("`", n); }},
       {"growing_backtick_runs", [](std::size_t n) {
          std::string out;
          for (std::size_t k = 1; out.size() < n; ++k) out += std::string(k, '`') + "a";
          return out;
        }},
-      {"unmatched_backticks", [](std::size_t n) { return repeat("a` ``", n); }},
-      {"escaped_backticks", [](std::size_t n) { return repeat("\\``a", n); }},
+      {"unmatched_backticks", [](std::size_t n) { return repeat_to("a` ``", n); }},
+      {"escaped_backticks", [](std::size_t n) { return repeat_to("\\``a", n); }},
       // HTML.
-      {"open_angles", [](std::size_t n) { return repeat("<", n); }},
-      {"unclosed_tags", [](std::size_t n) { return repeat("<a ", n); }},
-      {"unclosed_attributes", [](std::size_t n) { return repeat("<a b=\"", n); }},
-      {"unclosed_comments", [](std::size_t n) { return "x " + repeat("<!--", n); }},
-      {"unclosed_processing", [](std::size_t n) { return "x " + repeat("<?", n); }},
-      {"unclosed_declarations", [](std::size_t n) { return "x " + repeat("<!A", n); }},
-      {"unclosed_cdata", [](std::size_t n) { return "x " + repeat("<![CDATA[", n); }},
-      {"closing_tags", [](std::size_t n) { return repeat("</a", n); }},
-      {"html_block_lines", [](std::size_t n) { return "<div>\n" + repeat("<b>\n", n); }},
-      {"html_comment_block", [](std::size_t n) { return "<!--\n" + repeat("a -- b\n", n); }},
-      {"autolink_candidates", [](std::size_t n) { return repeat("<a:b c@d.e ", n); }},
+      {"open_angles", [](std::size_t n) { return repeat_to("<", n); }},
+      {"unclosed_tags", [](std::size_t n) { return repeat_to("<a ", n); }},
+      {"unclosed_attributes", [](std::size_t n) { return repeat_to("<a b=\"", n); }},
+      {"unclosed_comments", [](std::size_t n) { return "x " + repeat_to("<!--", n); }},
+      {"unclosed_processing", [](std::size_t n) { return "x " + repeat_to("<?", n); }},
+      {"unclosed_declarations", [](std::size_t n) { return "x " + repeat_to("<!A", n); }},
+      {"unclosed_cdata", [](std::size_t n) { return "x " + repeat_to("<![CDATA[", n); }},
+      {"closing_tags", [](std::size_t n) { return repeat_to("</a", n); }},
+      {"html_block_lines", [](std::size_t n) { return "<div>\n" + repeat_to("<b>\n", n); }},
+      {"html_comment_block", [](std::size_t n) { return "<!--\n" + repeat_to("a -- b\n", n); }},
+      {"autolink_candidates", [](std::size_t n) { return repeat_to("<a:b c@d.e ", n); }},
       // Tables.
       {"wide_table_short_rows", [](std::size_t n) {
          std::size_t cols = 2000;
-         return repeat("|a", cols) + "|\n" + repeat("|-", cols) + "|\n" + repeat("a\n", n);
+         return repeat_to("|a", cols) + "|\n" + repeat_to("|-", cols) + "|\n" + repeat_to("a\n", n);
        }},
       {"many_wide_tables", [](std::size_t n) {
-         std::string table = repeat("|a", 300) + "|\n" + repeat("|-", 300) + "|\n" + repeat("a\n", 300) + "\n";
-         return repeat(table, n);
+         std::string table = repeat_to("|a", 300) + "|\n" + repeat_to("|-", 300) + "|\n" + repeat_to("a\n", 300) + "\n";
+         return repeat_to(table, n);
        }},
-      {"table_many_rows", [](std::size_t n) { return "|a|b|\n|-|-|\n" + repeat("|c|d|\n", n); }},
-      {"table_pipes", [](std::size_t n) { return "a|b\n-|-\n" + repeat("|", n); }},
-      {"table_escaped_pipes", [](std::size_t n) { return "a|b\n-|-\n" + repeat("\\|x\\\\|`", n); }},
+      {"table_many_rows", [](std::size_t n) { return "|a|b|\n|-|-|\n" + repeat_to("|c|d|\n", n); }},
+      {"table_pipes", [](std::size_t n) { return "a|b\n-|-\n" + repeat_to("|", n); }},
+      {"table_escaped_pipes", [](std::size_t n) { return "a|b\n-|-\n" + repeat_to("\\|x\\\\|`", n); }},
       // Lines and bytes.
-      {"nul_bytes", [](std::size_t n) { return repeat(std::string_view("a\0*b\0[\0", 7), n); }},
-      {"lone_cr", [](std::size_t n) { return repeat("a\r", n); }},
-      {"crlf", [](std::size_t n) { return repeat("a\r\n", n); }},
-      {"cr_in_containers", [](std::size_t n) { return repeat("> - a\r>\r\n", n); }},
-      {"blank_lines", [](std::size_t n) { return repeat("\n", n); }},
-      {"trailing_spaces", [](std::size_t n) { return repeat("a  \n", n); }},
-      {"backslashes", [](std::size_t n) { return repeat("\\", n); }},
-      {"backslash_line_ends", [](std::size_t n) { return repeat("a\\\n", n); }},
-      {"entities", [](std::size_t n) { return repeat("&amp;&#35;&#x41;&bogus;&", n); }},
-      {"tabs", [](std::size_t n) { return repeat("\t>\t-\ta\n", n); }},
-      {"headings", [](std::size_t n) { return repeat("# a #\n##\n", n); }},
-      {"setext_after_long_paragraph", [](std::size_t n) { return repeat("a\n", n) + "===\n"; }},
-      {"fences_unclosed", [](std::size_t n) { return repeat("```\n", 1) + repeat("a\n", n); }},
-      {"fence_openers", [](std::size_t n) { return repeat("~~~\n> ", n); }},
-      {"indented_code_with_blank_lines", [](std::size_t n) { return repeat("    a\n\n", n); }},
-      {"thematic_break_candidates", [](std::size_t n) { return repeat("- - - a\n* * *\n", n); }},
+      {"nul_bytes", [](std::size_t n) { return repeat_to(std::string_view("a\0*b\0[\0", 7), n); }},
+      {"lone_cr", [](std::size_t n) { return repeat_to("a\r", n); }},
+      {"crlf", [](std::size_t n) { return repeat_to("a\r\n", n); }},
+      {"cr_in_containers", [](std::size_t n) { return repeat_to("> - a\r>\r\n", n); }},
+      {"blank_lines", [](std::size_t n) { return repeat_to("\n", n); }},
+      {"trailing_spaces", [](std::size_t n) { return repeat_to("a  \n", n); }},
+      {"backslashes", [](std::size_t n) { return repeat_to("\\", n); }},
+      {"backslash_line_ends", [](std::size_t n) { return repeat_to("a\\\n", n); }},
+      {"entities", [](std::size_t n) { return repeat_to("&amp;&#35;&#x41;&bogus;&", n); }},
+      {"tabs", [](std::size_t n) { return repeat_to("\t>\t-\ta\n", n); }},
+      {"headings", [](std::size_t n) { return repeat_to("# a #\n##\n", n); }},
+      {"setext_after_long_paragraph", [](std::size_t n) { return repeat_to("a\n", n) + "===\n"; }},
+      {"fences_unclosed", [](std::size_t n) { return repeat_to("```\n", 1) + repeat_to("a\n", n); }},
+      {"fence_openers", [](std::size_t n) { return repeat_to("~~~\n> ", n); }},
+      {"indented_code_with_blank_lines", [](std::size_t n) { return repeat_to("    a\n\n", n); }},
+      {"thematic_break_candidates", [](std::size_t n) { return repeat_to("- - - a\n* * *\n", n); }},
   };
   return cases;
 }

@@ -18,16 +18,12 @@
 
 #include "zuv/math.h"
 
+#include "repeat.h"
+
 namespace {
 
+using zuv::testing::repeat_n;
 using Clock = std::chrono::steady_clock;
-
-std::string repeat(std::string_view s, size_t n) {
-  std::string out;
-  out.reserve(s.size() * n);
-  for (size_t i = 0; i < n; ++i) out += s;
-  return out;
-}
 
 // Median MB/s of parsing every expression once per run; each run lasts at least ~50 ms.
 double median_mbps(const std::vector<std::string>& exprs, int runs) {
@@ -107,20 +103,20 @@ int main(int argc, char** argv) {
     const char* name;
     std::string source;
   } deep[] = {
-      {"braces", repeat("{", n) + "x" + repeat("}", n)},
-      {"carets", repeat("^", n) + "x"},
-      {"braced scripts", repeat("x^{", n) + repeat("}", n)},
-      {"roots", repeat("\\sqrt{", n) + "x" + repeat("}", n)},
-      {"fences", repeat("\\left(", n) + "x" + repeat("\\right)", n)},
-      {"matrices", repeat("\\begin{matrix}", n) + "x" + repeat("\\end{matrix}", n)},
-      {"styles", repeat("\\displaystyle", n) + "x"},
+      {"braces", repeat_n("{", n) + "x" + repeat_n("}", n)},
+      {"carets", repeat_n("^", n) + "x"},
+      {"braced scripts", repeat_n("x^{", n) + repeat_n("}", n)},
+      {"roots", repeat_n("\\sqrt{", n) + "x" + repeat_n("}", n)},
+      {"fences", repeat_n("\\left(", n) + "x" + repeat_n("\\right)", n)},
+      {"matrices", repeat_n("\\begin{matrix}", n) + "x" + repeat_n("\\end{matrix}", n)},
+      {"styles", repeat_n("\\displaystyle", n) + "x"},
   };
   for (const auto& d : deep) {
     std::printf("deep %-23s %10zu bytes %9.1f MB/s\n", d.name, d.source.size(),
                 median_mbps({d.source}, runs));
   }
   for (size_t depth : {12500u, 25000u, 50000u, 100000u, 200000u, 400000u}) {
-    const std::string s = repeat("\\left(", depth) + "x" + repeat("\\right)", depth);
+    const std::string s = repeat_n("\\left(", depth) + "x" + repeat_n("\\right)", depth);
     std::printf("fences at depth %-12zu %10zu bytes %9.1f MB/s\n", depth, s.size(),
                 median_mbps({s}, runs));
   }

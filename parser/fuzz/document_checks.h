@@ -1,37 +1,65 @@
 #pragma once
-// What the whole-document fuzz targets check: no input may crash, and every position the parser
-// sets must lie inside the input, start before end, with lines and columns that agree with the
-// offsets; the tree must convert to its dict form.
+// What the whole-document fuzz targets check: no input may crash; every position the parser sets
+// on a node or an attribute lies inside the input, starts no later than it ends, and has the line
+// and column that its offset has (lines counted by line feeds, columns in bytes from 1); and the
+// tree converts to its dict form. Containment is not checked: a child need not lie inside its
+// parent (a component written inside a paragraph takes the blocks that ended while it was open,
+// the paragraph it began in among them).
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 #include "zuv/dict_form.h"
 #include "zuv/parser.h"
 
 namespace zuv::fuzzing {
 
-inline void check_point(const Point& p, std::string_view input) {
-  if (p.offset > input.size() || p.line == 0 || p.column == 0) std::abort();
-  size_t line_start = p.offset - (p.column - 1);
-  if (line_start > p.offset) std::abort();
-  if (line_start > 0 && input[line_start - 1] != '\n') std::abort();
-}
-
-inline void check_positions(const NodeList& nodes, std::string_view input) {
-  for (const Node& n : nodes) {
-    const Position& p = n.position();
-    check_point(p.start, input);
-    check_point(p.end, input);
-    if (p.start.offset > p.end.offset) std::abort();
-    if (const NodeList* c = node_children(n)) check_positions(*c, input);
+class PositionChecker {
+ public:
+  explicit PositionChecker(std::string_view input) : input_(input) {
+    line_starts_.push_back(0);
+    for (size_t i = 0; i < input.size(); ++i) {
+      if (input[i] == '\n') line_starts_.push_back(i + 1);
+    }
   }
-}
+
+  void check(const NodeList& nodes) const {
+    for (const Node& n : nodes) {
+      check(n.position());
+      if (n.kind == NodeKind::Component) {
+        for (const AttributeNode& a : n.as<ComponentNode>().attributes) check(a.position);
+      }
+      if (const NodeList* c = node_children(n)) check(*c);
+    }
+  }
+
+ private:
+  void check(const Position& p) const {
+    check(p.start);
+    check(p.end);
+    if (p.start.offset > p.end.offset) std::abort();
+  }
+
+  void check(const Point& p) const {
+    if (p.offset > input_.size()) std::abort();
+    // The line is the number of line starts at or before the offset.
+    const size_t line = static_cast<size_t>(
+        std::upper_bound(line_starts_.begin(), line_starts_.end(), p.offset) -
+        line_starts_.begin());
+    if (p.line != line) std::abort();
+    if (p.column != p.offset - line_starts_[line - 1] + 1) std::abort();
+  }
+
+  std::string_view input_;
+  std::vector<size_t> line_starts_;
+};
 
 inline void parse_and_check(std::string_view input) {
   Root root = parse_document(input);
-  check_positions(root.children, input);
+  PositionChecker(input).check(root.children);
   (void)root_to_value(root);
 }
 

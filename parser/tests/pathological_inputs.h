@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "repeat.h"
+
 namespace zuv::parser::testing {
 
 enum class Reader { Text, Scanner, Frontmatter, CodeMeta, Document };
@@ -17,19 +19,8 @@ struct PathologicalInput {
   std::string input;
 };
 
-inline std::string repeat_to(std::string_view unit, size_t size) {
-  std::string out;
-  out.reserve(size + unit.size());
-  while (out.size() < size) out += unit;
-  return out;
-}
-
-inline std::string repeat_n(std::string_view unit, size_t n) {
-  std::string out;
-  out.reserve(unit.size() * n);
-  for (size_t i = 0; i < n; ++i) out += unit;
-  return out;
-}
+using zuv::testing::repeat_n;
+using zuv::testing::repeat_to;
 
 inline std::string frontmatter(std::string_view yaml) {
   return "---\n" + std::string(yaml) + "\n---\nbody\n";

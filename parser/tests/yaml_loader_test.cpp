@@ -6,20 +6,16 @@
 #include <string>
 
 #include "yaml_loader.h"
+#include "repeat.h"
 
 namespace zuv::parser {
 namespace {
 
+using zuv::testing::repeat_n;
+
 std::string load(std::string_view text, const YamlBudget& budget = {}) {
   std::optional<JsonValue> v = load_yaml(text, budget);
   return v ? to_json_text(*v) : "fail";
-}
-
-std::string repeat(std::string_view s, size_t n) {
-  std::string out;
-  out.reserve(s.size() * n);
-  for (size_t i = 0; i < n; ++i) out += s;
-  return out;
 }
 
 TEST(YamlLoader, ResolvesScalars) {
@@ -110,19 +106,19 @@ TEST(YamlLoader, Failures) {
 
 TEST(YamlLoader, NodeBudget) {
   // A sequence of n scalars is n + 1 nodes.
-  EXPECT_NE(load("[" + repeat("1,", 249'999) + "]"), "fail");
-  EXPECT_EQ(load("[" + repeat("1,", 250'000) + "]"), "fail");
+  EXPECT_NE(load("[" + repeat_n("1,", 249'999) + "]"), "fail");
+  EXPECT_EQ(load("[" + repeat_n("1,", 250'000) + "]"), "fail");
   // Alias copies count in full.
-  std::string base = "a: &a [" + repeat("1,", 999) + "]\nb: [";  // 1 + 1000 + 1 + 1 nodes so far
-  EXPECT_NE(load(base + repeat("*a,", 248) + "]"), "fail");       // + 248 * 1000 = 249,003
-  EXPECT_EQ(load(base + repeat("*a,", 250) + "]"), "fail");
+  std::string base = "a: &a [" + repeat_n("1,", 999) + "]\nb: [";  // 1 + 1000 + 1 + 1 nodes so far
+  EXPECT_NE(load(base + repeat_n("*a,", 248) + "]"), "fail");       // + 248 * 1000 = 249,003
+  EXPECT_EQ(load(base + repeat_n("*a,", 250) + "]"), "fail");
 }
 
 TEST(YamlLoader, BillionLaughsFailsFast) {
   std::string yaml = "a0: &a0 [lol, lol, lol, lol, lol, lol, lol, lol, lol, lol]\n";
   for (int i = 1; i < 10; ++i) {
     std::string prev = "*a" + std::to_string(i - 1);
-    yaml += "a" + std::to_string(i) + ": &a" + std::to_string(i) + " [" + repeat(prev + ",", 10) +
+    yaml += "a" + std::to_string(i) + ": &a" + std::to_string(i) + " [" + repeat_n(prev + ",", 10) +
             "]\n";
   }
   EXPECT_EQ(load(yaml), "fail");
@@ -144,20 +140,20 @@ TEST(YamlLoader, DepthBudget) {
 }
 
 TEST(YamlLoader, AliasAnchorAndMergeBudgets) {
-  EXPECT_NE(load("[&a 1, " + repeat("*a,", 50'000) + "]"), "fail");
-  EXPECT_EQ(load("[&a 1, " + repeat("*a,", 50'001) + "]"), "fail");
-  EXPECT_NE(load("[" + repeat("&a 1,", 50'000) + "]"), "fail");
-  EXPECT_EQ(load("[" + repeat("&a 1,", 50'001) + "]"), "fail");
+  EXPECT_NE(load("[&a 1, " + repeat_n("*a,", 50'000) + "]"), "fail");
+  EXPECT_EQ(load("[&a 1, " + repeat_n("*a,", 50'001) + "]"), "fail");
+  EXPECT_NE(load("[" + repeat_n("&a 1,", 50'000) + "]"), "fail");
+  EXPECT_EQ(load("[" + repeat_n("&a 1,", 50'001) + "]"), "fail");
   std::string merges = "b: &b {x: 1}\nl: [";
-  EXPECT_NE(load(merges + repeat("{<<: *b},", 10'000) + "]"), "fail");
-  EXPECT_EQ(load(merges + repeat("{<<: *b},", 10'001) + "]"), "fail");
+  EXPECT_NE(load(merges + repeat_n("{<<: *b},", 10'000) + "]"), "fail");
+  EXPECT_EQ(load(merges + repeat_n("{<<: *b},", 10'001) + "]"), "fail");
 }
 
 TEST(YamlLoader, ScalarTextBudget) {
   // 1 MiB of text, copied by aliases up to 64 MiB in all.
   std::string yaml = "[&a " + std::string(size_t{1} << 20, 'x') + ", ";
-  EXPECT_NE(load(yaml + repeat("*a,", 63) + "]"), "fail");
-  EXPECT_EQ(load(yaml + repeat("*a,", 64) + "]"), "fail");
+  EXPECT_NE(load(yaml + repeat_n("*a,", 63) + "]"), "fail");
+  EXPECT_EQ(load(yaml + repeat_n("*a,", 64) + "]"), "fail");
   YamlBudget small;
   small.max_scalar_bytes = 10;
   EXPECT_NE(load("{ab: cdefghij}", small), "fail");  // keys count too
@@ -169,8 +165,8 @@ TEST(YamlLoader, EventAndDocumentBudgets) {
   // smaller budget: stream, document and sequence events (6) and one event per scalar.
   YamlBudget small;
   small.max_events = 100;
-  EXPECT_NE(load("[" + repeat("1,", 94) + "]", small), "fail");
-  EXPECT_EQ(load("[" + repeat("1,", 95) + "]", small), "fail");
+  EXPECT_NE(load("[" + repeat_n("1,", 94) + "]", small), "fail");
+  EXPECT_EQ(load("[" + repeat_n("1,", 95) + "]", small), "fail");
   // One document is the most a front matter block may hold, whatever the budget allows.
   EXPECT_NE(load("--- a\n"), "fail");
   EXPECT_EQ(load("--- a\n--- b\n"), "fail");
