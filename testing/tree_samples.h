@@ -45,20 +45,19 @@ inline MathExpr every_math_kind() {
   all.push_back({MathKind::Overset, MathOverset{x("!"), x("=")}});
   all.push_back({MathKind::Underset, MathUnderset{x("n"), x("=")}});
   all.push_back({MathKind::Accent, MathAccent{AccentKind::WideTilde, x()}});
-  all.push_back({MathKind::BigOperator,
-                 MathBigOperator{{"∑", OperatorKind::Large}, LimitsStyle::NoLimits, x("0"),
-                                 std::nullopt}});
-  all.push_back({MathKind::BigOperator,
-                 MathBigOperator{{"∫", OperatorKind::Large}, LimitsStyle::Limits, std::nullopt,
-                                 x("1")}});
-  all.push_back({MathKind::Matrix,
-                 MathMatrix{{{x("a"), x("b")}, {}, {x("c")}}, MatrixDelimiters::Brace}});
+  all.push_back(
+      {MathKind::BigOperator,
+       MathBigOperator{{"∑", OperatorKind::Large}, LimitsStyle::NoLimits, x("0"), std::nullopt}});
+  all.push_back(
+      {MathKind::BigOperator,
+       MathBigOperator{{"∫", OperatorKind::Large}, LimitsStyle::Limits, std::nullopt, x("1")}});
+  all.push_back(
+      {MathKind::Matrix, MathMatrix{{{x("a"), x("b")}, {}, {x("c")}}, MatrixDelimiters::Brace}});
   std::vector<CaseRow> cases;
   cases.push_back(CaseRow{x("1"), x()});
   cases.push_back(CaseRow{x("0"), std::nullopt});
   all.push_back({MathKind::Cases, MathCases{std::move(cases)}});
-  all.push_back({MathKind::Array,
-                 MathArray{{ColumnAlign::Left, ColumnAlign::Right}, {{x()}, {}}}});
+  all.push_back({MathKind::Array, MathArray{{ColumnAlign::Left, ColumnAlign::Right}, {{x()}, {}}}});
   std::vector<AlignRow> rows;
   rows.push_back(AlignRow{{x(), x()}, "eq:1"});
   rows.push_back(AlignRow{{}, ""});
@@ -99,8 +98,7 @@ inline Root every_node_kind() {
   using namespace samples;
   Root root;
   root.frontmatter = JsonValue::make_object();
-  root.frontmatter->as_object().insert(JsonKey(std::string("title")),
-                                       JsonValue::make_string("T"));
+  root.frontmatter->as_object().insert(JsonKey(std::string("title")), JsonValue::make_string("T"));
   root.position = Position{{1, 1, 0}, {9, 1, 200}};
   NodeList& c = root.children;
   c.push_back(text("plain é \"quoted\""));
@@ -137,8 +135,9 @@ inline Root every_node_kind() {
   c.push_back(Node(NodeKind::MathInline, MathNode{"x", every_math_kind(), pos(8)}));
   c.push_back(Node(NodeKind::MathDisplay, MathDisplayNode{"y", x("y"), "eq", pos(8)}));
   c.push_back(Node(NodeKind::MathDisplay, MathDisplayNode{"", MathExpr::row({}), {}, pos(8)}));
-  c.push_back(Node(NodeKind::Citation,
-                   CitationNode{{{"a", std::nullopt, std::nullopt}, {"b", "see", "p. 2"}}, pos(9)}));
+  c.push_back(
+      Node(NodeKind::Citation,
+           CitationNode{{{"a", std::nullopt, std::nullopt}, {"b", "see", "p. 2"}}, pos(9)}));
   c.push_back(Node(NodeKind::CrossRef, CrossRefNode{"fig:a", pos(10)}));
   JsonArray list;
   list.push_back(JsonValue::make_i64(-3));
@@ -155,12 +154,15 @@ inline Root every_node_kind() {
   attrs.push_back({"a", AttributeValue(list), pos(11)});
   attrs.push_back({"o", AttributeValue(object), pos(11)});
   attrs.push_back({"v", AttributeValue(VariableNode{"user.name", pos(12)}), pos(11)});
-  c.push_back(Node(NodeKind::Component,
-                   ComponentNode{"Card", false, std::move(attrs),
-                                 {text("body"), Node(NodeKind::Component,
-                                                     ComponentNode{"Inner", true, {}, {}, "",
-                                                                   pos(13)})},
-                                 " ", pos(14)}));
+  c.push_back(Node(
+      NodeKind::Component,
+      ComponentNode{"Card",
+                    false,
+                    std::move(attrs),
+                    {text("body"),
+                     Node(NodeKind::Component, ComponentNode{"Inner", true, {}, {}, "", pos(13)})},
+                    " ",
+                    pos(14)}));
   c.push_back(Node(NodeKind::Variable, VariableNode{"a.b", pos(15)}));
   c.push_back(Node(NodeKind::Error, ErrorNode{"bad", "", pos(16)}));
   return root;

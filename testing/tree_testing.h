@@ -33,8 +33,8 @@ inline ::testing::AssertionResult SameJson(const char* a_text, const char* b_tex
                                            const JsonValue& a, const JsonValue& b) {
   const std::string difference = json_difference(a, b);
   if (difference.empty()) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << a_text << " and " << b_text << " differ at "
-                                       << difference;
+  return ::testing::AssertionFailure()
+         << a_text << " and " << b_text << " differ at " << difference;
 }
 
 namespace detail {
@@ -63,8 +63,8 @@ inline ::testing::AssertionResult SameTree(const char* a_text, const char* b_tex
   if (a == b) return ::testing::AssertionSuccess();
   const std::string difference = json_difference(root_to_value(a), root_to_value(b));
   if (!difference.empty()) {
-    return ::testing::AssertionFailure() << a_text << " and " << b_text << " differ at "
-                                         << difference;
+    return ::testing::AssertionFailure()
+           << a_text << " and " << b_text << " differ at " << difference;
   }
   const std::string node = detail::differing_node(a.children, b.children, "root / ");
   return ::testing::AssertionFailure()

@@ -110,8 +110,7 @@ void expect_same(const std::set<std::string>& in_doc, const std::set<std::string
     EXPECT_TRUE(in_doc.count(name)) << what << " missing from docs/dict-form.md: " << name;
   }
   for (const std::string& name : in_doc) {
-    EXPECT_TRUE(in_code.count(name)) << what << " named in docs/dict-form.md but unknown: "
-                                     << name;
+    EXPECT_TRUE(in_code.count(name)) << what << " named in docs/dict-form.md but unknown: " << name;
   }
 }
 
@@ -227,8 +226,7 @@ TEST(DictFormDoc, EachKindTableListsTheKeysTheWriterGivesIt) {
       [](size_t k) { return zuv::node_payload_of(static_cast<zuv::NodeKind>(k)); }, "", "node");
   expect_tables_match(
       key_tables(section("Math kinds")), zuv::kMathKindTags, written, written.math_records,
-      [](size_t k) { return zuv::math_payload_of(static_cast<zuv::MathKind>(k)); }, "type",
-      "math");
+      [](size_t k) { return zuv::math_payload_of(static_cast<zuv::MathKind>(k)); }, "type", "math");
 }
 
 // Keys that are no kind's own (those of positions, citation keys, attributes, math rows, the

@@ -39,8 +39,7 @@ bool reference_walk_enters(NodeKind kind) {
     case NodeKind::DefinitionTerm:
     case NodeKind::DefinitionDescription:
     case NodeKind::FootnoteDefinition:
-    case NodeKind::Component:
-      return true;
+    case NodeKind::Component: return true;
     case NodeKind::Html:
     case NodeKind::Link:
     case NodeKind::Image:
@@ -53,8 +52,7 @@ bool reference_walk_enters(NodeKind kind) {
     case NodeKind::Citation:
     case NodeKind::CrossRef:
     case NodeKind::Variable:
-    case NodeKind::Error:
-      return false;
+    case NodeKind::Error: return false;
   }
   return false;
 }

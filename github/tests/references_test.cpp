@@ -46,8 +46,9 @@ TEST(FindGithubReferences, IssuesMentionsAndCommits) {
       {"1234567", ""},
       {"abc123", ""},
       {"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", ""},  // 41 hex digits
-      {"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", "commit:aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"
-                                                   "aaaaaaaa@0-40 "},
+      {"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa",
+       "commit:aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"
+       "aaaaaaaa@0-40 "},
       {"cafe1234z", ""},
       {"xdeadbeef", ""},
       {"#abcdef1", ""},
@@ -68,14 +69,11 @@ std::string linked(NodeList nodes, std::string_view repository = "o/r") {
 
 TEST(LinkGithubReferences, TextPiecesAndLinks) {
   const std::pair<std::string, std::string> cases[] = {
-      {"See #12.",
-       R"("See " link(https://github.com/o/r/issues/12)["#12"] ".")"},
-      {"@dev_team",
-       R"(link(https://github.com/dev_team)["@dev_team"])"},
+      {"See #12.", R"("See " link(https://github.com/o/r/issues/12)["#12"] ".")"},
+      {"@dev_team", R"(link(https://github.com/dev_team)["@dev_team"])"},
       {"in 3f2a1b9c0d now",
        R"("in " link(https://github.com/o/r/commit/3f2a1b9c0d)["3f2a1b9"] " now")"},
-      {"DEADBEEF",
-       R"(link(https://github.com/o/r/commit/DEADBEEF)["DEADBEE"])"},
+      {"DEADBEEF", R"(link(https://github.com/o/r/commit/DEADBEEF)["DEADBEE"])"},
       {"#1 #2",
        R"(link(https://github.com/o/r/issues/1)["#1"] " " link(https://github.com/o/r/issues/2)["#2"])"},
       {"nothing here", R"("nothing here")"},
@@ -90,12 +88,11 @@ TEST(LinkGithubReferences, LinkedContexts) {
   const std::pair<Node, std::string> cases[] = {
       {heading(2, "#1"), "heading2"},
       {block(NodeKind::List, {block(NodeKind::ListItem, {text("#1")})}), "list[list_item"},
-      {block(NodeKind::Table, {block(NodeKind::TableRow, {block(NodeKind::TableCell,
-                                                                {text("#1")})})}),
+      {block(NodeKind::Table,
+             {block(NodeKind::TableRow, {block(NodeKind::TableCell, {text("#1")})})}),
        "table[table_row[table_cell"},
-      {block(NodeKind::DefinitionList,
-             {block(NodeKind::DefinitionTerm, {text("#1")}),
-              block(NodeKind::DefinitionDescription, {text("#1")})}),
+      {block(NodeKind::DefinitionList, {block(NodeKind::DefinitionTerm, {text("#1")}),
+                                        block(NodeKind::DefinitionDescription, {text("#1")})}),
        "definition_list[definition_term"},
       {footnote(NodeKind::FootnoteDefinition, {text("#1")}), "footnote_definition"},
       {component("Note", {text("#1")}), "component(Note)"},

@@ -13,9 +13,9 @@
 // over the thread's CPU time) with a fresh Events per parse, and the same when one Events is
 // reused for every parse.
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <vector>
 

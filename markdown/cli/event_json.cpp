@@ -145,8 +145,7 @@ void append_json(std::string& out, const Event& ev, const Events& events) {
           out += ']';
           break;
         }
-        default:
-          break;
+        default: break;
       }
       break;
     case EventKind::Text:
@@ -166,8 +165,7 @@ void append_json(std::string& out, const Event& ev, const Events& events) {
       break;
     case EventKind::SoftBreak:
     case EventKind::HardBreak:
-    case EventKind::Rule:
-      break;
+    case EventKind::Rule: break;
   }
   append_key(out, "r");
   out += '[';

@@ -167,9 +167,7 @@ bool scan_paragraph_interrupt_no_table(std::string_view s, bool current_containe
 class BlockParser {
  public:
   BlockParser(std::string_view text, ParseState& state, Tree& tree)
-      : text_(text),
-        tree_(tree),
-        st_(state),
+      : text_(text), tree_(tree), st_(state),
         autocompleted_cells_budget_(std::max(kMinAutocompletedCells, text.size())) {}
 
   void run() {
@@ -243,7 +241,7 @@ class BlockParser {
   }
   std::size_t missing_empty_cells_ = 0;  // padding cells added to tables so far
   const std::size_t autocompleted_cells_budget_;
-  bool table_capped_ = false;            // the padding reached its limit
+  bool table_capped_ = false;  // the padding reached its limit
   std::vector<Alignment> columns_;
   std::string scratch_;
 };
@@ -296,7 +294,8 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
         return after_marker + *n;
       }
       if (auto checked = line.scan_task_list_marker()) {
-        Item task = make_item(after_marker, start_ix + line.bytes_scanned(), ItemKind::TaskListMarker);
+        Item task =
+            make_item(after_marker, start_ix + line.bytes_scanned(), ItemKind::TaskListMarker);
         task.set_checked(*checked);
         if (auto n = scan_blank_line(from(task.end))) {
           tree_.append(task);
@@ -317,7 +316,8 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
           // The paragraph becomes the list, holding a title made of the paragraph's content.
           prior.kind = ItemKind::DefinitionList;
           prior.set_tight(true);
-          NodeIndex title = tree_.create_node(make_item(prior.start, prior.end, ItemKind::DefinitionListTitle));
+          NodeIndex title =
+              tree_.create_node(make_item(prior.start, prior.end, ItemKind::DefinitionListTitle));
           tree_[title].child = tree_[cur].child;
           tree_[cur].child = title;
           tree_.push();
@@ -325,8 +325,7 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
           prior.kind = ItemKind::DefinitionListTitle;
         }
         std::size_t after_marker = start_ix + line.bytes_scanned();
-        Item def = make_item(marker_start, after_marker,
-                             ItemKind::DefinitionListDefinition);
+        Item def = make_item(marker_start, after_marker, ItemKind::DefinitionListDefinition);
         def.set_content_indent(static_cast<std::uint32_t>(*indent));
         tree_.append(def);
         NodeIndex up = tree_.peek_up();
@@ -556,7 +555,8 @@ std::size_t BlockParser::parse_paragraph(std::size_t start_ix) {
       trailing_backslash = r.brk->start;
     }
     auto keep_trailing_backslash = [&] {
-      if (trailing_backslash) tree_.append_text(*trailing_backslash, *trailing_backslash + 1, false);
+      if (trailing_backslash)
+        tree_.append_text(*trailing_backslash, *trailing_backslash + 1, false);
     };
     if (!line.scan_space(4) && !starts_plain_line(from(ix + line.bytes_scanned()))) {
       std::size_t ix_new = ix + line.bytes_scanned();
@@ -635,11 +635,13 @@ LineResult BlockParser::parse_line(std::size_t start, TableMode mode) {
       case '\n':
       case '\r': {
         if (mode == TableMode::Active) {
-          flush_text(ix - scan_rev_while(text.substr(begin_text, ix - begin_text), is_ascii_whitespace_no_nl));
+          flush_text(ix - scan_rev_while(text.substr(begin_text, ix - begin_text),
+                                         is_ascii_whitespace_no_nl));
           return {ix, std::nullopt};
         }
         std::size_t end_ix = ix + *scan_eol(text.substr(ix));
-        std::size_t backslashes = scan_rev_while(text.substr(0, ix), [](std::uint8_t c) { return c == '\\'; });
+        std::size_t backslashes =
+            scan_rev_while(text.substr(0, ix), [](std::uint8_t c) { return c == '\\'; });
         if (backslashes % 2 == 1 && end_ix < len) {
           flush_text(ix - 1);
           Item brk = make_item(ix - 1, end_ix, ItemKind::HardBreak);
@@ -742,9 +744,7 @@ LineResult BlockParser::parse_line(std::size_t start, TableMode mode) {
           skip = 1;
         }
         break;
-      case '[':
-        append_at(ix, ix + 1, ItemKind::MaybeLinkOpen);
-        break;
+      case '[': append_at(ix, ix + 1, ItemKind::MaybeLinkOpen); break;
       case ']': {
         flush_text(ix);
         Item close = make_item(ix, ix + 1, ItemKind::MaybeLinkClose);
@@ -769,20 +769,21 @@ LineResult BlockParser::parse_line(std::size_t start, TableMode mode) {
       case '|':
         if (ix != 0 && text[ix - 1] == '\\') break;
         if (mode == TableMode::Active) {
-          flush_text(ix - scan_rev_while(text.substr(begin_text, ix - begin_text), is_ascii_whitespace_no_nl));
+          flush_text(ix - scan_rev_while(text.substr(begin_text, ix - begin_text),
+                                         is_ascii_whitespace_no_nl));
           return {ix, std::nullopt};
         }
         last_pipe_ix = ix;
         ++pipes;
         break;
-      default:
-        break;
+      default: break;
     }
     ix += skip + 1;
   }
   // End of the text: trailing white space is not content.
   ix = std::min(ix, len);
-  flush_text(ix - scan_rev_while(text.substr(begin_text, ix - begin_text), is_ascii_whitespace_no_nl));
+  flush_text(ix -
+             scan_rev_while(text.substr(begin_text, ix - begin_text), is_ascii_whitespace_no_nl));
   return {ix, std::nullopt};
 }
 
@@ -833,9 +834,9 @@ std::size_t BlockParser::parse_html_block(std::size_t start_ix, const char* end_
     LineStart line(from(ix));
     std::size_t n = scan_containers(tree_, line);
     // Types 1 to 5 end with the line holding their end tag, the others before a blank line.
-    bool ends = end_tag != nullptr
-                    ? text_.substr(line_start, ix - line_start).find(end_tag) != std::string_view::npos
-                    : line.is_at_eol();
+    bool ends = end_tag != nullptr ? text_.substr(line_start, ix - line_start).find(end_tag) !=
+                                         std::string_view::npos
+                                   : line.is_at_eol();
     if (n < tree_.spine_len() || ends) {
       end_ix = ix;
       break;
@@ -1026,8 +1027,8 @@ std::size_t BlockParser::parse_atx_heading(std::size_t start, int level) {
   if (NodeIndex cur = tree_.cur(); cur != 0) {
     std::string_view header = text_.substr(header_start, ix - header_start);
     std::size_t limit = header.size();
-    while (limit > 0 && (header[limit - 1] == '\n' || header[limit - 1] == '\r' ||
-                         header[limit - 1] == ' ')) {
+    while (limit > 0 &&
+           (header[limit - 1] == '\n' || header[limit - 1] == '\r' || header[limit - 1] == ' ')) {
       --limit;
     }
     std::size_t closer = limit;
@@ -1035,7 +1036,8 @@ std::size_t BlockParser::parse_atx_heading(std::size_t start, int level) {
     if (closer == 0) {
       limit = 0;
     } else {
-      std::size_t spaces = scan_rev_while(header.substr(0, closer), [](std::uint8_t c) { return c == ' '; });
+      std::size_t spaces =
+          scan_rev_while(header.substr(0, closer), [](std::uint8_t c) { return c == ' '; });
       if (spaces > 0) limit = closer - spaces;
     }
     item(cur).end = limit + header_start;

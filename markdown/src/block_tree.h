@@ -76,10 +76,8 @@ inline bool is_container(ItemKind k) {
     case ItemKind::FootnoteDefinition:
     case ItemKind::DefinitionList:
     case ItemKind::DefinitionListTitle:
-    case ItemKind::DefinitionListDefinition:
-      return true;
-    default:
-      return false;
+    case ItemKind::DefinitionListDefinition: return true;
+    default: return false;
   }
 }
 
@@ -241,9 +239,7 @@ class Tree {
   }
 
   NodeIndex peek_up() const { return spine_.empty() ? 0 : spine_.back(); }
-  NodeIndex peek_grandparent() const {
-    return spine_.size() >= 2 ? spine_[spine_.size() - 2] : 0;
-  }
+  NodeIndex peek_grandparent() const { return spine_.size() >= 2 ? spine_[spine_.size() - 2] : 0; }
   std::size_t spine_len() const { return spine_.size(); }
   const std::vector<NodeIndex>& spine() const { return spine_; }
   // The levels of the spine that hold a block quote, outermost first.

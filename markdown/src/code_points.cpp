@@ -59,9 +59,8 @@ char32_t decode_at(std::string_view text, std::size_t pos) {
 char32_t decode_before(std::string_view text, std::size_t pos) {
   // Walk back over at most three continuation bytes to a lead byte whose sequence ends at pos.
   std::size_t start = pos - 1;
-  for (int back = 0; back < 3 && start > 0 &&
-                     is_continuation(static_cast<unsigned char>(text[start]));
-       ++back) {
+  for (int back = 0;
+       back < 3 && start > 0 && is_continuation(static_cast<unsigned char>(text[start])); ++back) {
     --start;
   }
   int len;
@@ -91,8 +90,8 @@ void append_utf8(std::string& out, char32_t cp) {
 
 bool is_punctuation(char32_t cp) {
   if (cp < 0x80) {
-    return (cp >= 0x21 && cp <= 0x2F) || (cp >= 0x3A && cp <= 0x40) ||
-           (cp >= 0x5B && cp <= 0x60) || (cp >= 0x7B && cp <= 0x7E);
+    return (cp >= 0x21 && cp <= 0x2F) || (cp >= 0x3A && cp <= 0x40) || (cp >= 0x5B && cp <= 0x60) ||
+           (cp >= 0x7B && cp <= 0x7E);
   }
   return in_ranges(unicode_table::kPunctuation, unicode_table::kPunctuationSize, cp);
 }

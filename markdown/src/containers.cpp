@@ -46,8 +46,7 @@ std::size_t scan_containers(const Tree& tree, LineStart& line) {
           return at_line_end();
         }
         break;
-      default:
-        break;
+      default: break;
     }
   }
   return spine.size();

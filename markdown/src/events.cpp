@@ -161,18 +161,14 @@ class Emitter {
       case ItemKind::MaybeHtml:
       case ItemKind::MaybeLinkOpen:
       case ItemKind::MaybeLinkClose:
-      case ItemKind::MaybeImage:
-        push(EventKind::Text, item).text = source(item);
-        return false;
+      case ItemKind::MaybeImage: push(EventKind::Text, item).text = source(item); return false;
       case ItemKind::SynthesizeText:
         push(EventKind::Text, item).text = st_.strings[item.string_index()];
         return false;
       case ItemKind::Code:
         push(EventKind::Code, item).text = st_.strings[item.string_index()];
         return false;
-      case ItemKind::Html:
-        push(EventKind::Html, item).text = source(item);
-        return false;
+      case ItemKind::Html: push(EventKind::Html, item).text = source(item); return false;
       case ItemKind::InlineHtml:
         push(EventKind::InlineHtml, item).text = source(item);
         return false;
@@ -182,22 +178,14 @@ class Emitter {
       case ItemKind::FootnoteReference:
         push(EventKind::FootnoteReference, item).text = st_.strings[item.string_index()];
         return false;
-      case ItemKind::SoftBreak:
-        push(EventKind::SoftBreak, item);
-        return false;
-      case ItemKind::HardBreak:
-        push(EventKind::HardBreak, item);
-        return false;
-      case ItemKind::Rule:
-        push(EventKind::Rule, item);
-        return false;
+      case ItemKind::SoftBreak: push(EventKind::SoftBreak, item); return false;
+      case ItemKind::HardBreak: push(EventKind::HardBreak, item); return false;
+      case ItemKind::Rule: push(EventKind::Rule, item); return false;
       case ItemKind::TaskListMarker:
         push(EventKind::TaskListMarker, item).checked = item.checked();
         return false;
-      case ItemKind::Root:
-        return false;
-      default:
-        break;
+      case ItemKind::Root: return false;
+      default: break;
     }
     if (is_container(item.kind)) {
       if (shown_ == kMaxContainerDepth) {
@@ -210,9 +198,7 @@ class Emitter {
     open_.push_back(out_.size() - 1);
     ev.tag = tag_of(item.kind);
     switch (item.kind) {
-      case ItemKind::Heading:
-        ev.level = static_cast<std::uint8_t>(item.level());
-        break;
+      case ItemKind::Heading: ev.level = static_cast<std::uint8_t>(item.level()); break;
       case ItemKind::FencedCodeBlock:
         ev.fenced = true;
         ev.text = st_.strings[item.string_index()];
@@ -221,9 +207,7 @@ class Emitter {
         ev.ordered = item.marker() == '.' || item.marker() == ')';
         if (ev.ordered) ev.start_number = item.start_number();
         break;
-      case ItemKind::FootnoteDefinition:
-        ev.text = st_.strings[item.string_index()];
-        break;
+      case ItemKind::FootnoteDefinition: ev.text = st_.strings[item.string_index()]; break;
       case ItemKind::Link:
       case ItemKind::Image: {
         const LinkData& link = st_.links[item.link_index()];
@@ -238,8 +222,7 @@ class Emitter {
         all_.tables.push_back(st_.tables[item.table_index()]);
         break;
       }
-      default:
-        break;
+      default: break;
     }
     return true;
   }
@@ -250,8 +233,8 @@ class Emitter {
   Events& all_;
   std::vector<Event>& out_;
   std::vector<std::size_t> open_;  // the Start events of the open containers
-  std::size_t shown_ = 0;   // open block containers that have events
-  std::size_t hidden_ = 0;  // open block containers past kMaxContainerDepth, inside those
+  std::size_t shown_ = 0;          // open block containers that have events
+  std::size_t hidden_ = 0;         // open block containers past kMaxContainerDepth, inside those
 };
 
 }  // namespace

@@ -33,7 +33,8 @@ struct InlineLabel {
 
 void InlineParser::DelimiterStack::pop_all(Tree& tree) {
   for (const DelimiterRun& el : stack_) {
-    for (std::size_t i = 0; i < el.count; ++i) make_text(tree[el.start + static_cast<NodeIndex>(i)].item);
+    for (std::size_t i = 0; i < el.count; ++i)
+      make_text(tree[el.start + static_cast<NodeIndex>(i)].item);
   }
   stack_.clear();
   std::fill(std::begin(bounds_), std::end(bounds_), 0);
@@ -66,8 +67,8 @@ void InlineParser::DelimiterStack::truncate(std::size_t size) {
   for (std::size_t& b : bounds_) b = std::min(b, size);
 }
 
-bool InlineParser::DelimiterStack::find_match(Tree& tree, char c, std::size_t run_length,
-                                              bool both, DelimiterRun& out) {
+bool InlineParser::DelimiterStack::find_match(Tree& tree, char c, std::size_t run_length, bool both,
+                                              DelimiterRun& out) {
   std::size_t bound = std::min(stack_.size(), lower_bound(c, run_length, both));
   for (std::size_t i = stack_.size(); i > bound; --i) {
     const DelimiterRun& el = stack_[i - 1];
@@ -75,8 +76,8 @@ bool InlineParser::DelimiterStack::find_match(Tree& tree, char c, std::size_t ru
     if (c == '~' && run_length != el.run_length) continue;
     // The rule of three: a run that can both open and close matches one whose lengths sum to
     // a multiple of 3 only when both are multiples of 3.
-    if (el.c == c && ((!both && !el.both) || (run_length + el.run_length) % 3 != 0 ||
-                      run_length % 3 == 0)) {
+    if (el.c == c &&
+        ((!both && !el.both) || (run_length + el.run_length) % 3 != 0 || run_length % 3 == 0)) {
       out = el;
       for (std::size_t j = i; j < stack_.size(); ++j) {
         const DelimiterRun& inner = stack_[j];
@@ -133,9 +134,7 @@ NodeIndex InlineParser::CodeDelims::find(NodeIndex open, std::size_t count) {
 // --- The passes -----------------------------------------------------------------------------
 
 InlineParser::InlineParser(std::string_view text, Tree& tree, ParseState& state)
-    : text_(text),
-      tree_(tree),
-      st_(state),
+    : text_(text), tree_(tree), st_(state),
       link_ref_expansion_limit_(std::max(text.size(), kMinLinkRefExpansion)) {}
 
 void InlineParser::handle_inline() {
@@ -244,8 +243,8 @@ bool InlineParser::resolve_html(NodeIndex cur_ix, NodeIndex& prev, NodeIndex& ne
   if (auto autolink = scan_autolink(block_text_, after)) {
     end = autolink->end;
     NodeIndex node = scan_nodes_to_ix(tree_, next, end);
-    NodeIndex text_node = tree_.create_node(
-        make_item(tree_[cur_ix].item.start + 1, end - 1, ItemKind::Text));
+    NodeIndex text_node =
+        tree_.create_node(make_item(tree_[cur_ix].item.start + 1, end - 1, ItemKind::Text));
     Item& it = tree_[cur_ix].item;
     it.kind = ItemKind::Link;
     it.set_link_index(st_.add_link({autolink->type, autolink->uri, {}, {}}));
@@ -426,7 +425,8 @@ void InlineParser::resolve_link_close(NodeIndex& cur_ix, NodeIndex& prev, bool c
   if (def == st_.refdefs.end()) return;
   std::string_view title = def->second.title.value_or(std::string_view());
   std::size_t cost = def->second.dest.size() + title.size();
-  link_ref_expansion_limit_ = cost >= link_ref_expansion_limit_ ? 0 : link_ref_expansion_limit_ - cost;
+  link_ref_expansion_limit_ =
+      cost >= link_ref_expansion_limit_ ? 0 : link_ref_expansion_limit_ - cost;
 
   Item& it = tree_[tos.node].item;
   it.kind = tos.kind == BracketKind::Image ? ItemKind::Image : ItemKind::Link;
@@ -468,7 +468,7 @@ void InlineParser::resolve_emphasis() {
           NodeIndex start = opener_end;
           while (start > opener_end - match_count) {
             NodeIndex inc = start > opener_end - match_count + 1 ? 2 : 1;
-            ItemKind ty = c == '~' ? ItemKind::Strikethrough
+            ItemKind ty = c == '~'   ? ItemKind::Strikethrough
                           : inc == 2 ? ItemKind::Strong
                                      : ItemKind::Emphasis;
             NodeIndex root = start - inc;
@@ -495,7 +495,8 @@ void InlineParser::resolve_emphasis() {
         if (can_open) {
           delimiters_.push({cur_ix, count, run_length, c, both});
         } else {
-          for (std::size_t i = 0; i < count; ++i) make_text(tree_[cur_ix + static_cast<NodeIndex>(i)].item);
+          for (std::size_t i = 0; i < count; ++i)
+            make_text(tree_[cur_ix + static_cast<NodeIndex>(i)].item);
         }
         NodeIndex last = cur_ix + static_cast<NodeIndex>(count) - 1;
         prev = last;
@@ -603,8 +604,7 @@ std::optional<std::pair<std::size_t, std::string_view>> InlineParser::scan_link_
   return std::nullopt;
 }
 
-std::optional<std::size_t> InlineParser::scan_inline_html(std::size_t ix,
-                                                          std::string& stripped) {
+std::optional<std::size_t> InlineParser::scan_inline_html(std::size_t ix, std::string& stripped) {
   stripped.clear();
   if (ix >= block_text_.size()) return std::nullopt;
   char c = block_text_[ix];

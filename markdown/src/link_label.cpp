@@ -17,8 +17,8 @@ std::string trimmed(std::string_view s) {
 
 }  // namespace
 
-std::optional<ScannedLabel> scan_link_label_rest(std::string_view text, LineBreakHandler on_line_break,
-                                                 bool in_table) {
+std::optional<ScannedLabel> scan_link_label_rest(std::string_view text,
+                                                 LineBreakHandler on_line_break, bool in_table) {
   std::size_t ix = 0;
   bool only_white_space = true;
   std::size_t codepoints = 0;

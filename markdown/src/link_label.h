@@ -19,8 +19,8 @@ struct ScannedLabel {
 
 // Scans a label whose opening bracket precedes `text`. At each line end the handler says how
 // many bytes of container prefix to skip, or refuses the line.
-std::optional<ScannedLabel> scan_link_label_rest(std::string_view text, LineBreakHandler on_line_break,
-                                                 bool in_table);
+std::optional<ScannedLabel> scan_link_label_rest(std::string_view text,
+                                                 LineBreakHandler on_line_break, bool in_table);
 
 // The key under which labels compare equal: Unicode full case folding.
 std::string label_key(std::string_view label);

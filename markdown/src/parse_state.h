@@ -36,7 +36,7 @@ struct ParseState {
 
   std::vector<std::string_view> strings;  // texts items refer to by index
   std::vector<LinkData> links;
-  std::vector<TableInfo> tables;       // per table: its span of `alignments`
+  std::vector<TableInfo> tables;  // per table: its span of `alignments`
   std::vector<Alignment> alignments;
   Events::Storage& storage;
 

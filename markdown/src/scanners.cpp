@@ -48,30 +48,36 @@ std::pair<std::size_t, std::uint64_t> parse_hex(std::string_view s, std::size_t 
 
 // The block-level tag names of HTML blocks of type 6, sorted.
 constexpr std::array<std::string_view, 62> kBlockTags = {
-    "address",  "article", "aside",    "base",     "basefont", "blockquote", "body",
-    "caption",  "center",  "col",      "colgroup", "dd",       "details",    "dialog",
-    "dir",      "div",     "dl",       "dt",       "fieldset", "figcaption", "figure",
-    "footer",   "form",    "frame",    "frameset", "h1",       "h2",         "h3",
-    "h4",       "h5",      "h6",       "head",     "header",   "hr",         "html",
-    "iframe",   "legend",  "li",       "link",     "main",     "menu",       "menuitem",
-    "nav",      "noframes", "ol",      "optgroup", "option",   "p",          "param",
-    "search",   "section", "summary",  "table",    "tbody",    "td",         "tfoot",
-    "th",       "thead",   "title",    "tr",       "track",    "ul"};
+    "address",  "article",  "aside",    "base",       "basefont", "blockquote", "body",   "caption",
+    "center",   "col",      "colgroup", "dd",         "details",  "dialog",     "dir",    "div",
+    "dl",       "dt",       "fieldset", "figcaption", "figure",   "footer",     "form",   "frame",
+    "frameset", "h1",       "h2",       "h3",         "h4",       "h5",         "h6",     "head",
+    "header",   "hr",       "html",     "iframe",     "legend",   "li",         "link",   "main",
+    "menu",     "menuitem", "nav",      "noframes",   "ol",       "optgroup",   "option", "p",
+    "param",    "search",   "section",  "summary",    "table",    "tbody",      "td",     "tfoot",
+    "th",       "thead",    "title",    "tr",         "track",    "ul"};
 
 bool is_block_tag(std::string_view name) {
   if (name.empty() || name.size() > 10) return false;
   char lower[10];
-  for (std::size_t i = 0; i < name.size(); ++i) lower[i] = static_cast<char>(byte_at(name, i) | 0x20);
+  for (std::size_t i = 0; i < name.size(); ++i)
+    lower[i] = static_cast<char>(byte_at(name, i) | 0x20);
   return std::binary_search(kBlockTags.begin(), kBlockTags.end(),
                             std::string_view(lower, name.size()));
 }
 
 bool is_unquoted_attr_value_char(std::uint8_t c) {
   switch (c) {
-    case '\'': case '"': case ' ': case '=': case '>': case '<': case '`': case '\n': case '\r':
-      return false;
-    default:
-      return true;
+    case '\'':
+    case '"':
+    case ' ':
+    case '=':
+    case '>':
+    case '<':
+    case '`':
+    case '\n':
+    case '\r': return false;
+    default: return true;
   }
 }
 
@@ -182,12 +188,27 @@ bool scan_uri(std::string_view text, std::size_t start, AutolinkScan& out) {
 bool is_email_local_char(std::uint8_t c) {
   if (is_ascii_alphanumeric(c)) return true;
   switch (c) {
-    case '.': case '!': case '#': case '$': case '%': case '&': case '\'': case '*': case '+':
-    case '/': case '=': case '?': case '^': case '_': case '`': case '{': case '|': case '}':
-    case '~': case '-':
-      return true;
-    default:
-      return false;
+    case '.':
+    case '!':
+    case '#':
+    case '$':
+    case '%':
+    case '&':
+    case '\'':
+    case '*':
+    case '+':
+    case '/':
+    case '=':
+    case '?':
+    case '^':
+    case '_':
+    case '`':
+    case '{':
+    case '|':
+    case '}':
+    case '~':
+    case '-': return true;
+    default: return false;
   }
 }
 
@@ -311,8 +332,7 @@ std::size_t scan_table_head(std::string_view s, std::vector<Alignment>& columns)
       break;
     }
     switch (s[i]) {
-      case ' ':
-        break;
+      case ' ': break;
       case ':':
         if (start_col && active == Alignment::None) {
           active = Alignment::Left;
@@ -339,9 +359,7 @@ std::size_t scan_table_head(std::string_view s, std::vector<Alignment>& columns)
         }
         found_hyphen_in_col = false;
         break;
-      default:
-        columns.clear();
-        return 0;
+      default: columns.clear(); return 0;
     }
     ++i;
   }
@@ -367,8 +385,7 @@ std::optional<std::pair<std::size_t, char>> scan_code_fence(std::string_view s) 
   return std::pair<std::size_t, char>{i, c};
 }
 
-std::optional<std::size_t> scan_closing_code_fence(std::string_view s, char fence,
-                                                   std::size_t n) {
+std::optional<std::size_t> scan_closing_code_fence(std::string_view s, char fence, std::size_t n) {
   if (s.empty()) return 0;
   std::size_t i = scan_ch_repeat(s, fence);
   if (i < n) return std::nullopt;
@@ -535,7 +552,9 @@ bool unescape(std::string_view in, bool in_table, std::string& out) {
 
 const char* html_block_end_tag(std::string_view s) {
   static constexpr std::pair<std::string_view, const char*> kRawTags[] = {
-      {"pre", "</pre>"}, {"style", "</style>"}, {"script", "</script>"},
+      {"pre", "</pre>"},
+      {"style", "</style>"},
+      {"script", "</script>"},
       {"textarea", "</textarea>"}};
   for (const auto& [tag, end] : kRawTags) {
     if (s.size() < tag.size()) break;  // the names are in increasing length
@@ -556,8 +575,8 @@ bool starts_html_block_type_6(std::string_view s) {
   std::size_t n = scan_while(tail, is_ascii_alphanumeric);
   if (!is_block_tag(tail.substr(0, n))) return false;
   tail = tail.substr(n);
-  return tail.empty() || tail[0] == ' ' || tail[0] == '\t' || tail[0] == '\r' ||
-         tail[0] == '\n' || tail[0] == '>' || tail.starts_with("/>");
+  return tail.empty() || tail[0] == ' ' || tail[0] == '\t' || tail[0] == '\r' || tail[0] == '\n' ||
+         tail[0] == '>' || tail.starts_with("/>");
 }
 
 std::optional<std::size_t> scan_html_type_7(std::string_view s) {

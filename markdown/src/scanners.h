@@ -54,7 +54,9 @@ constexpr bool is_ascii_alpha(std::uint8_t c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 constexpr bool is_ascii_digit(std::uint8_t c) { return c >= '0' && c <= '9'; }
-constexpr bool is_ascii_alphanumeric(std::uint8_t c) { return is_ascii_alpha(c) || is_ascii_digit(c); }
+constexpr bool is_ascii_alphanumeric(std::uint8_t c) {
+  return is_ascii_alpha(c) || is_ascii_digit(c);
+}
 constexpr bool is_ascii_punctuation(std::uint8_t c) {
   return (c >= 0x21 && c <= 0x2F) || (c >= 0x3A && c <= 0x40) || (c >= 0x5B && c <= 0x60) ||
          (c >= 0x7B && c <= 0x7E);

@@ -29,8 +29,8 @@ struct Example {
   std::string name;
   std::string markdown;
   std::vector<Json> events;
-  std::string difference;          // why the engine departs from the reference, or empty
-  std::vector<Json> reference;     // the reference's stream, where it departs
+  std::string difference;       // why the engine departs from the reference, or empty
+  std::vector<Json> reference;  // the reference's stream, where it departs
 };
 
 class ConformanceTest : public ::testing::Test {
@@ -63,10 +63,9 @@ class ConformanceTest : public ::testing::Test {
       if (!same) {
         FAIL() << "markdown: " << markdown_json << "\nfirst difference at event " << i
                << " (reference has " << expected.size() << " events, engine "
-               << events.events.size() << ")\n  reference: "
-               << (i < expected.size() ? expected[i].dump() : "(none)")
-               << "\n  engine:    " << (ours_json ? ours_json->dump() : ours)
-               << note;
+               << events.events.size()
+               << ")\n  reference: " << (i < expected.size() ? expected[i].dump() : "(none)")
+               << "\n  engine:    " << (ours_json ? ours_json->dump() : ours) << note;
       }
     }
   }
@@ -128,8 +127,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   for (const auto& ex : examples) {
-    ::testing::RegisterTest(ex.suite.c_str(), ex.name.c_str(), nullptr, nullptr, __FILE__, __LINE__,
-                            [&ex]() -> ::testing::Test* { return new zuv::markdown::ConformanceTest(ex); });
+    ::testing::RegisterTest(
+        ex.suite.c_str(), ex.name.c_str(), nullptr, nullptr, __FILE__, __LINE__,
+        [&ex]() -> ::testing::Test* { return new zuv::markdown::ConformanceTest(ex); });
   }
   return RUN_ALL_TESTS();
 }

@@ -21,9 +21,7 @@ const Event* first_of(const Events& events, EventKind kind, Tag tag = Tag::Parag
   return nullptr;
 }
 
-TEST(Engine, EmptyInputHasNoEvents) {
-  EXPECT_TRUE(parse_events("").events.empty());
-}
+TEST(Engine, EmptyInputHasNoEvents) { EXPECT_TRUE(parse_events("").events.empty()); }
 
 TEST(Engine, VerbatimTextPointsIntoTheInputAndDecodedTextDoesNot) {
   const std::string input = "a &amp; \\* b\n";
@@ -43,7 +41,8 @@ TEST(Engine, VerbatimTextPointsIntoTheInputAndDecodedTextDoesNot) {
 
 TEST(Engine, MovedEventsKeepTheirDecodedTexts) {
   std::string input;
-  for (int i = 0; i < 2000; ++i) input += "[l" + std::to_string(i) + "](/u&amp;" + std::to_string(i) + " 't&lt;') ";
+  for (int i = 0; i < 2000; ++i)
+    input += "[l" + std::to_string(i) + "](/u&amp;" + std::to_string(i) + " 't&lt;') ";
   Events events = parse_events(input);
   Events moved = std::move(events);
   Events assigned;

@@ -15,10 +15,8 @@ bool is_container(Tag tag) {
     case Tag::FootnoteDefinition:
     case Tag::DefinitionList:
     case Tag::DefinitionListTitle:
-    case Tag::DefinitionListDefinition:
-      return true;
-    default:
-      return false;
+    case Tag::DefinitionListDefinition: return true;
+    default: return false;
   }
 }
 
@@ -29,16 +27,15 @@ std::string check_invariants(std::string_view input, const Events& events) {
   std::vector<std::uint32_t> inside;  // events seen directly inside each open container
   std::size_t index = 0;
   std::size_t containers = 0;  // open block containers
-  auto fail = [&](const char* what) {
-    return "event " + std::to_string(index) + ": " + what;
-  };
+  auto fail = [&](const char* what) { return "event " + std::to_string(index) + ": " + what; };
   for (const Event& ev : events.events) {
     if (ev.start > ev.end || ev.end > input.size()) return fail("range outside the input");
     if (ev.kind == EventKind::End) {
       if (open.empty()) return fail("End without Start");
       const Event& start = *open.back();
       if (start.tag != ev.tag) return fail("End tag differs from its Start");
-      if (start.start != ev.start || start.end != ev.end) return fail("End range differs from its Start");
+      if (start.start != ev.start || start.end != ev.end)
+        return fail("End range differs from its Start");
       if (start.content != inside.back()) return fail("Start content count is wrong");
       if (is_container(ev.tag)) --containers;
       open.pop_back();
@@ -57,7 +54,8 @@ std::string check_invariants(std::string_view input, const Events& events) {
             }
           }
         }
-        if (ev.start < outer->start || ev.end > outer->end) return fail("range outside its container");
+        if (ev.start < outer->start || ev.end > outer->end)
+          return fail("range outside its container");
         const Event& parent = *open.back();
         if (parent.tag == Tag::CodeBlock && ev.kind != EventKind::Text) {
           return fail("code block holds a non-Text event");
@@ -67,7 +65,8 @@ std::string check_invariants(std::string_view input, const Events& events) {
         if (ev.tag == Tag::Heading && (ev.level < 1 || ev.level > 6)) return fail("heading level");
         if (ev.tag == Tag::Table &&
             (ev.table >= events.tables.size() || events.tables[ev.table].count == 0 ||
-             events.tables[ev.table].begin + events.tables[ev.table].count > events.alignments.size())) {
+             events.tables[ev.table].begin + events.tables[ev.table].count >
+                 events.alignments.size())) {
           return fail("table alignments");
         }
         if ((ev.tag == Tag::Link || ev.tag == Tag::Image) && ev.link >= events.links.size()) {

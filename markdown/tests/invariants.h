@@ -11,9 +11,10 @@ namespace zuv::markdown::testing {
 
 // An empty string when `events` (parsed from `input`) is well formed, else what is wrong:
 // ranges inside the input and inside the range of every enclosing container (a task marker:
-// inside its item, as it may precede the paragraph that holds it), Start and End balanced with equal tags and
-// ranges, each Start's content count equal to the events directly inside, only Text inside code
-// blocks, link and table fields present, block containers no deeper than kMaxContainerDepth.
+// inside its item, as it may precede the paragraph that holds it), Start and End balanced with
+// equal tags and ranges, each Start's content count equal to the events directly inside, only Text
+// inside code blocks, link and table fields present, block containers no deeper than
+// kMaxContainerDepth.
 std::string check_invariants(std::string_view input, const Events& events);
 
 // The body of the fuzz targets: parses `input` and aborts, saying why, when the events are not

@@ -52,7 +52,8 @@ std::string deep_list_shown(const Events& events) {
 
 std::string no_emphasis(const Events& events) {
   return expect(starts(events, Tag::Emphasis) + starts(events, Tag::Strong) +
-                        starts(events, Tag::Strikethrough) == 0,
+                        starts(events, Tag::Strikethrough) ==
+                    0,
                 "a delimiter matched one of another kind");
 }
 

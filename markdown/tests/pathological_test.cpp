@@ -1,10 +1,11 @@
 // The engine on hostile inputs: it finishes, its events are well formed, and the shapes that
 // were once slow or large give the events they should. (Time and memory are measured by
 // bench/hostile.py, not here.)
+#include "pathological.h"
+
 #include <gtest/gtest.h>
 
 #include "invariants.h"
-#include "pathological.h"
 #include "zuv/markdown.h"
 
 namespace zuv::markdown::testing {

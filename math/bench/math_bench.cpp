@@ -16,9 +16,8 @@
 #include <string_view>
 #include <vector>
 
-#include "zuv/math.h"
-
 #include "repeat.h"
+#include "zuv/math.h"
 
 namespace {
 

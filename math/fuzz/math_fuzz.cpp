@@ -3,9 +3,9 @@
 // - the tree is no deeper than the nesting limit allows;
 // - parsing is deterministic (a failure names the first node and key that differ) and the dict
 //   form can be written.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>

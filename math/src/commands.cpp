@@ -20,9 +20,30 @@ namespace {
 using K = MathTokenKind;
 
 enum class Construct : uint8_t {
-  Frac, DFrac, TFrac, Binom, Sqrt, Left, Right, Overline, Underline, Overbrace, Underbrace,
-  Overset, Underset, DisplayStyle, TextStyle, ScriptStyle, ScriptScriptStyle, Phantom,
-  HPhantom, VPhantom, Smash, Color, OperatorName, Chem
+  Frac,
+  DFrac,
+  TFrac,
+  Binom,
+  Sqrt,
+  Left,
+  Right,
+  Overline,
+  Underline,
+  Overbrace,
+  Underbrace,
+  Overset,
+  Underset,
+  DisplayStyle,
+  TextStyle,
+  ScriptStyle,
+  ScriptScriptStyle,
+  Phantom,
+  HPhantom,
+  VPhantom,
+  Smash,
+  Color,
+  OperatorName,
+  Chem
 };
 
 inline constexpr NameEntry<Construct> kConstructs[] = {
@@ -57,22 +78,28 @@ static_assert(sorted_by_name(kConstructs));
 
 // Delimiter commands after `\left` and `\right`; here `\|` is the double bar.
 inline constexpr NameEntry<Delimiter> kDelimiterCommands[] = {
-    {"Vert", Delimiter::DoublePipe},  {"lVert", Delimiter::DoublePipe},
-    {"langle", Delimiter::Angle},     {"lbrace", Delimiter::Brace},
-    {"lceil", Delimiter::Ceil},       {"lfloor", Delimiter::Floor},
-    {"lvert", Delimiter::Pipe},       {"rVert", Delimiter::DoublePipe},
-    {"rangle", Delimiter::Angle},     {"rbrace", Delimiter::Brace},
-    {"rceil", Delimiter::Ceil},       {"rfloor", Delimiter::Floor},
-    {"rvert", Delimiter::Pipe},       {"vert", Delimiter::Pipe},
-    {"{", Delimiter::Brace},          {"|", Delimiter::DoublePipe},
-    {"}", Delimiter::Brace},
+    {"Vert", Delimiter::DoublePipe}, {"lVert", Delimiter::DoublePipe}, {"langle", Delimiter::Angle},
+    {"lbrace", Delimiter::Brace},    {"lceil", Delimiter::Ceil},       {"lfloor", Delimiter::Floor},
+    {"lvert", Delimiter::Pipe},      {"rVert", Delimiter::DoublePipe}, {"rangle", Delimiter::Angle},
+    {"rbrace", Delimiter::Brace},    {"rceil", Delimiter::Ceil},       {"rfloor", Delimiter::Floor},
+    {"rvert", Delimiter::Pipe},      {"vert", Delimiter::Pipe},        {"{", Delimiter::Brace},
+    {"|", Delimiter::DoublePipe},    {"}", Delimiter::Brace},
 };
 static_assert(sorted_by_name(kDelimiterCommands));
 
 // Every command name in one sorted index, so that the dispatch takes one search. Building it
 // at compile time also proves the tables disjoint: a name in two of them fails the build.
 enum class CommandClass : uint8_t {
-  Space, Leading, Greek, Operator, BigOperator, Function, Font, Accent, Construct, Trailing
+  Space,
+  Leading,
+  Greek,
+  Operator,
+  BigOperator,
+  Function,
+  Font,
+  Accent,
+  Construct,
+  Trailing
 };
 
 struct IndexEntry {
@@ -86,11 +113,11 @@ constexpr void add_names(IndexEntry*& out, const NameEntry<V> (&table)[N], Comma
   for (size_t i = 0; i < N; ++i) *out++ = {table[i].name, cls, static_cast<uint8_t>(i)};
 }
 
-constexpr size_t kCommandCount =
-    std::size(kSpaceCommands) + std::size(kLeadingSymbols) + std::size(kGreekLetters) +
-    std::size(kOperatorSymbols) + std::size(kBigOperatorSymbols) + std::size(kFunctionNames) +
-    std::size(kFontCommands) + std::size(kAccentKinds) + std::size(kConstructs) +
-    std::size(kTrailingSymbols);
+constexpr size_t kCommandCount = std::size(kSpaceCommands) + std::size(kLeadingSymbols) +
+                                 std::size(kGreekLetters) + std::size(kOperatorSymbols) +
+                                 std::size(kBigOperatorSymbols) + std::size(kFunctionNames) +
+                                 std::size(kFontCommands) + std::size(kAccentKinds) +
+                                 std::size(kConstructs) + std::size(kTrailingSymbols);
 
 constexpr std::array<IndexEntry, kCommandCount> kCommandIndex = [] {
   std::array<IndexEntry, kCommandCount> index{};
@@ -119,9 +146,9 @@ constexpr bool names_unique() {
 static_assert(names_unique());
 
 const IndexEntry* find_command(std::string_view name) {
-  const auto it = std::lower_bound(
-      kCommandIndex.begin(), kCommandIndex.end(), name,
-      [](const IndexEntry& e, std::string_view n) { return e.name < n; });
+  const auto it =
+      std::lower_bound(kCommandIndex.begin(), kCommandIndex.end(), name,
+                       [](const IndexEntry& e, std::string_view n) { return e.name < n; });
   return it != kCommandIndex.end() && it->name == name ? &*it : nullptr;
 }
 
@@ -129,13 +156,11 @@ const IndexEntry* find_command(std::string_view name) {
 constexpr std::array<std::string_view, 9> kDelimiterSources = {
     "(", "[", "\\{", "\\langle", "|", "\\|", "\\lfloor", "\\lceil", "."};
 
-MathExpr boxed_body(MathKind kind, MathExpr body) {
-  return {kind, MathBody{std::move(body)}};
-}
+MathExpr boxed_body(MathKind kind, MathExpr body) { return {kind, MathBody{std::move(body)}}; }
 
 MathExpr parse_big_operator(MathParser& p, std::string_view symbol) {
-  MathBigOperator big{{std::string(symbol), OperatorKind::Large}, LimitsStyle::DisplayLimits, {},
-                      {}};
+  MathBigOperator big{
+      {std::string(symbol), OperatorKind::Large}, LimitsStyle::DisplayLimits, {}, {}};
   read_scripts(p, big.lower, big.upper);
   return {MathKind::BigOperator, std::move(big)};
 }
@@ -252,8 +277,7 @@ MathExpr parse_construct(MathParser& p, Construct c) {
     }
     case Construct::Sqrt: return parse_sqrt(p);
     case Construct::Left: return parse_left_right(p);
-    case Construct::Right:
-      return MathExpr::error("\\right", std::string(msg::kRightWithoutLeft));
+    case Construct::Right: return MathExpr::error("\\right", std::string(msg::kRightWithoutLeft));
     case Construct::Overline: return boxed_body(MathKind::Overline, parse_group(p));
     case Construct::Underline: return boxed_body(MathKind::Underline, parse_group(p));
     case Construct::Overbrace:

@@ -20,8 +20,8 @@ namespace {
 using K = MathTokenKind;
 
 bool is_row_stop(const MathToken& t) {
-  return t.is(K::RBrace) || t.is(K::Ampersand) || t.is(K::RowSep) || t.is(K::End) ||
-         t.is(K::Eof) || t.is_command("right");
+  return t.is(K::RBrace) || t.is(K::Ampersand) || t.is(K::RowSep) || t.is(K::End) || t.is(K::Eof) ||
+         t.is_command("right");
 }
 
 // Counts one level of atom or group nesting for as long as it lives.
@@ -174,9 +174,7 @@ MathExpr parse_atom(MathParser& p) {
       return script_without_base(p, MathKind::Superscript, "^", msg::kCaretWithoutBase);
     case K::Underscore:
       return script_without_base(p, MathKind::Subscript, "_", msg::kUnderscoreWithoutBase);
-    case K::Ampersand:
-      p.advance();
-      return MathExpr::error("&", std::string(msg::kStrayAmpersand));
+    case K::Ampersand: p.advance(); return MathExpr::error("&", std::string(msg::kStrayAmpersand));
     case K::RowSep:
       p.advance();
       return MathExpr::error("\\\\", std::string(msg::kStrayRowSeparator));

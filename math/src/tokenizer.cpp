@@ -11,7 +11,6 @@ namespace {
 
 using K = MathTokenKind;
 
-
 // The token kind of each byte that is a token by itself; Char for every other byte.
 constexpr std::array<MathTokenKind, 256> kSingleByteKinds = [] {
   std::array<MathTokenKind, 256> t{};
@@ -81,7 +80,6 @@ MathToken scan_backslash(std::string_view s, size_t i) {
 
 }  // namespace
 
-
 size_t skip_source_whitespace(std::string_view source, size_t i) {
   while (i < source.size() && is_ascii_space(source[i])) ++i;
   return i;
@@ -138,9 +136,7 @@ void append_token_source(std::string& out, const MathToken& t) {
     case K::Semicolon:
     case K::Colon:
     case K::Bang:
-    case K::Prime:
-      out.push_back("{}^_&~()[]|+-=<>,;:!'"[static_cast<size_t>(t.kind)]);
-      return;
+    case K::Prime: out.push_back("{}^_&~()[]|+-=<>,;:!'"[static_cast<size_t>(t.kind)]); return;
     case K::Command:
       out.push_back('\\');
       out.append(t.name);

@@ -20,8 +20,27 @@
 namespace zuv::math {
 
 enum class MathTokenKind : uint8_t {
-  LBrace, RBrace, Caret, Underscore, Ampersand, Tilde, LParen, RParen, LBracket, RBracket, Pipe,
-  Plus, Minus, Equals, Less, Greater, Comma, Semicolon, Colon, Bang, Prime,
+  LBrace,
+  RBrace,
+  Caret,
+  Underscore,
+  Ampersand,
+  Tilde,
+  LParen,
+  RParen,
+  LBracket,
+  RBracket,
+  Pipe,
+  Plus,
+  Minus,
+  Equals,
+  Less,
+  Greater,
+  Comma,
+  Semicolon,
+  Colon,
+  Bang,
+  Prime,
   Command,       // `\name`; payload: the name, possibly empty
   RowSep,        // two backslashes
   ThinSpace,     // `\,`

@@ -55,17 +55,20 @@ TEST(MathCommands, BigOperatorScripts) {
        "\"relation\",\"symbol\":\"=\",\"type\":\"operator\"},{\"type\":\"number\",\"value\":\"0\"}"
        "],\"type\":\"row\"},\"op\":{\"kind\":\"large\",\"symbol\":\"\u2211\"},\"type\":"
        "\"big_operator\",\"upper\":@n},@i],\"type\":\"row\"}"},
-      {"\\int ^ n _ 0", "{\"limits\":\"display_limits\",\"lower\":{\"type\":\"number\",\"value\":"
-                        "\"0\"},\"op\":{\"kind\":\"large\",\"symbol\":\"\u222b\"},\"type\":"
-                        "\"big_operator\",\"upper\":@n}"},
+      {"\\int ^ n _ 0",
+       "{\"limits\":\"display_limits\",\"lower\":{\"type\":\"number\",\"value\":"
+       "\"0\"},\"op\":{\"kind\":\"large\",\"symbol\":\"\u222b\"},\"type\":"
+       "\"big_operator\",\"upper\":@n}"},
       // A second subscript goes to the row's scripts, with the operator as its base.
-      {"\\sum_a_b", "{\"base\":{\"limits\":\"display_limits\",\"lower\":@a,\"op\":{\"kind\":"
-                    "\"large\",\"symbol\":\"\u2211\"},\"type\":\"big_operator\",\"upper\":null},"
-                    "\"script\":@b,\"type\":\"subscript\"}"},
-      {"\\prod_i=1", "{\"children\":[{\"limits\":\"display_limits\",\"lower\":@i,\"op\":{"
-                     "\"kind\":\"large\",\"symbol\":\"\u220f\"},\"type\":\"big_operator\","
-                     "\"upper\":null},{\"kind\":\"relation\",\"symbol\":\"=\",\"type\":"
-                     "\"operator\"},{\"type\":\"number\",\"value\":\"1\"}],\"type\":\"row\"}"},
+      {"\\sum_a_b",
+       "{\"base\":{\"limits\":\"display_limits\",\"lower\":@a,\"op\":{\"kind\":"
+       "\"large\",\"symbol\":\"\u2211\"},\"type\":\"big_operator\",\"upper\":null},"
+       "\"script\":@b,\"type\":\"subscript\"}"},
+      {"\\prod_i=1",
+       "{\"children\":[{\"limits\":\"display_limits\",\"lower\":@i,\"op\":{"
+       "\"kind\":\"large\",\"symbol\":\"\u220f\"},\"type\":\"big_operator\","
+       "\"upper\":null},{\"kind\":\"relation\",\"symbol\":\"=\",\"type\":"
+       "\"operator\"},{\"type\":\"number\",\"value\":\"1\"}],\"type\":\"row\"}"},
   };
   expect_math_cases(cases);
 }

@@ -68,8 +68,8 @@ TEST(MathEnvironments, Cases) {
       {"\\begin{cases} a \\\\ & \\end{cases}",
        R"({"rows":[{"condition":null,"expr":@a},{"condition":)" EMPTY R"(,"expr":)" EMPTY
        R"(}],"type":"cases"})"},
-      {"\\begin{cases} \\\\ \\end{cases}", R"({"rows":[{"condition":null,"expr":)" EMPTY
-                                           R"(}],"type":"cases"})"},
+      {"\\begin{cases} \\\\ \\end{cases}",
+       R"({"rows":[{"condition":null,"expr":)" EMPTY R"(}],"type":"cases"})"},
       {"\\begin{cases}\\end{cases}", R"({"rows":[],"type":"cases"})"},
   };
   expect_math_cases(cases);

@@ -15,9 +15,8 @@ inline std::string expand_math_json(std::string_view text) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
-    const bool letter = i + 1 < text.size() &&
-                        ((text[i + 1] >= 'a' && text[i + 1] <= 'z') ||
-                         (text[i + 1] >= 'A' && text[i + 1] <= 'Z'));
+    const bool letter = i + 1 < text.size() && ((text[i + 1] >= 'a' && text[i + 1] <= 'z') ||
+                                                (text[i + 1] >= 'A' && text[i + 1] <= 'Z'));
     if (c == '@' && letter) {
       out += R"({"type":"ident","value":")";
       out += text[++i];

@@ -75,11 +75,13 @@ TEST(MathCore, Scripts) {
       {"x^{a b}", R"({"base":@x,"script":{"children":[@a,@b],"type":"row"},
                       "type":"superscript"})"},
       {"x_{}", R"({"base":@x,"script":{"children":[],"type":"row"},"type":"subscript"})"},
-      {"x^\\alpha", "{\"base\":@x,\"script\":{\"type\":\"ident\",\"value\":\"\u03b1\"},"
-                    "\"type\":\"superscript\"}"},
+      {"x^\\alpha",
+       "{\"base\":@x,\"script\":{\"type\":\"ident\",\"value\":\"\u03b1\"},"
+       "\"type\":\"superscript\"}"},
       // A script is one atom without scripts of its own.
       {"x^y^z", std::string(R"({"children":[{"base":@x,"script":@y,"type":"superscript"},
-                                {"base":)") + kCaretError + R"(,"script":@z,"type":"superscript"}],
+                                {"base":)") +
+                    kCaretError + R"(,"script":@z,"type":"superscript"}],
                                 "type":"row"})"},
       {"x_1^2_3", R"({"children":[{"base":@x,"sub":{"type":"number","value":"1"},
                      "sup":{"type":"number","value":"2"},"type":"subsuperscript"},
@@ -102,14 +104,17 @@ TEST(MathCore, Groups) {
       {"{{a}}", "@a"},
       {"{ab}", R"({"children":[@a,@b],"type":"row"})"},
       {"a{}b", R"({"children":[@a,{"children":[],"type":"row"},@b],"type":"row"})"},
-      {"{a b", "{\"message\":\"unmatched { \u2014 missing }\",\"raw\":\"{......\","
-               "\"type\":\"error\"}"},
+      {"{a b",
+       "{\"message\":\"unmatched { \u2014 missing }\",\"raw\":\"{......\","
+       "\"type\":\"error\"}"},
       {"{", "{\"message\":\"unmatched { \u2014 missing }\",\"raw\":\"{\",\"type\":\"error\"}"},
       // The token that stopped the group's row then ends the expression.
-      {"{a & b}", "{\"message\":\"unmatched { \u2014 missing }\",\"raw\":\"{...\","
-                  "\"type\":\"error\"}"},
-      {"{a \\end{x}}", "{\"message\":\"unmatched { \u2014 missing }\",\"raw\":\"{...\","
-                       "\"type\":\"error\"}"},
+      {"{a & b}",
+       "{\"message\":\"unmatched { \u2014 missing }\",\"raw\":\"{...\","
+       "\"type\":\"error\"}"},
+      {"{a \\end{x}}",
+       "{\"message\":\"unmatched { \u2014 missing }\",\"raw\":\"{...\","
+       "\"type\":\"error\"}"},
   };
   expect_math_cases(cases);
 }

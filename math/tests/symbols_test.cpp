@@ -112,8 +112,8 @@ TEST(MathSymbols, FurtherSymbols) {
 
   for (const auto& e : kTrailingSymbols) {
     EXPECT_EQ(math_json(command(e.name)), e.value.is_binary_operator
-                                               ? operator_json(e.value.text, "binary")
-                                               : ident_json(e.value.text))
+                                              ? operator_json(e.value.text, "binary")
+                                              : ident_json(e.value.text))
         << e.name;
   }
   EXPECT_EQ(math_json("\\langle"), ident_json("⟨"));
@@ -145,9 +145,9 @@ TEST(MathSymbols, TablesAreDisjoint) {
 TEST(MathSymbols, UnknownNames) {
   for (std::string_view name : {"Alpha", "omicron", "varkappa", "bigodot", "coprod", "iiiint",
                                 "sinh", "lg", "textbf", "mathbfit", "Sum", "SIN", "label"}) {
-    EXPECT_EQ(math_json(command(name)),
-              R"({"message":"unknown command: \\)" + std::string(name) + R"(","raw":"\\)" +
-                  std::string(name) + R"(","type":"error"})");
+    EXPECT_EQ(math_json(command(name)), R"({"message":"unknown command: \\)" + std::string(name) +
+                                            R"(","raw":"\\)" + std::string(name) +
+                                            R"(","type":"error"})");
   }
 }
 

@@ -9,10 +9,11 @@ namespace zuv::math {
 namespace {
 
 constexpr std::string_view kKindNames[] = {
-    "LBrace", "RBrace", "Caret", "Underscore", "Ampersand", "Tilde", "LParen", "RParen",
-    "LBracket", "RBracket", "Pipe", "Plus", "Minus", "Equals", "Less", "Greater", "Comma",
-    "Semicolon", "Colon", "Bang", "Prime", "Command", "RowSep", "ThinSpace", "MediumSpace",
-    "NegThinSpace", "Char", "Digit", "Dot", "Begin", "End", "Whitespace", "Eof"};
+    "LBrace",  "RBrace",   "Caret",     "Underscore",  "Ampersand",    "Tilde", "LParen",
+    "RParen",  "LBracket", "RBracket",  "Pipe",        "Plus",         "Minus", "Equals",
+    "Less",    "Greater",  "Comma",     "Semicolon",   "Colon",        "Bang",  "Prime",
+    "Command", "RowSep",   "ThinSpace", "MediumSpace", "NegThinSpace", "Char",  "Digit",
+    "Dot",     "Begin",    "End",       "Whitespace",  "Eof"};
 
 // "Kind(payload)start-end" per token, blank-separated; Char and Digit show their UTF-8 form.
 std::string describe(std::string_view source) {
@@ -52,8 +53,9 @@ TEST(MathTokenizer, Tokens) {
       {"x2", "Char(x)0-1 Digit(2)1-2 Eof2-2"},
       {std::string_view("a\0b", 3),
        std::string("Char(a)0-1 Char(") + '\0' + ")1-2 Char(b)2-3 Eof3-3"},
-      {"*/?@\"#$%`", "Char(*)0-1 Char(/)1-2 Char(?)2-3 Char(@)3-4 Char(\")4-5 Char(#)5-6 "
-                     "Char($)6-7 Char(%)7-8 Char(`)8-9 Eof9-9"},
+      {"*/?@\"#$%`",
+       "Char(*)0-1 Char(/)1-2 Char(?)2-3 Char(@)3-4 Char(\")4-5 Char(#)5-6 "
+       "Char($)6-7 Char(%)7-8 Char(`)8-9 Eof9-9"},
       {"\u00e9\u2211", "Char(\u00e9)0-2 Char(\u2211)2-5 Eof5-5"},
       {"\\alpha2", "Command(alpha)0-6 Digit(2)6-7 Eof7-7"},
       {"\\beginning", "Command(beginning)0-10 Eof10-10"},
@@ -68,8 +70,9 @@ TEST(MathTokenizer, Tokens) {
       {"\\end{}", "End()0-6 Eof6-6"},
       {"\\end\n{matrix}x", "End(matrix)0-13 Char(x)13-14 Eof14-14"},
       {"\\", "Command()0-1 Eof1-1"},
-      {"\\{\\}\\|\\5\\#", "Command({)0-2 Command(})2-4 Command(|)4-6 Command(5)6-8 "
-                          "Command(#)8-10 Eof10-10"},
+      {"\\{\\}\\|\\5\\#",
+       "Command({)0-2 Command(})2-4 Command(|)4-6 Command(5)6-8 "
+       "Command(#)8-10 Eof10-10"},
       {"\\\n\\\t", "Command(\n)0-2 Command(\t)2-4 Eof4-4"},
       {"\\\\", "RowSep0-2 Eof2-2"},
       {"\\\\\\", "RowSep0-2 Command()2-3 Eof3-3"},

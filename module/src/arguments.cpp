@@ -23,8 +23,8 @@ CallError name_argument_error(std::string_view parameter, CallError error) {
   PyRef cause = error.cause();
   if (!cause) return CallError::type_error(std::move(message));
   // The cause has to travel with the new exception, so this one is made at once.
-  PyRef text = PyRef::steal(PyUnicode_DecodeUTF8(
-      message.data(), static_cast<Py_ssize_t>(message.size()), "replace"));
+  PyRef text = PyRef::steal(
+      PyUnicode_DecodeUTF8(message.data(), static_cast<Py_ssize_t>(message.size()), "replace"));
   if (!text) return CallError::pending();
   PyRef renamed = PyRef::steal(PyObject_CallOneArg(PyExc_TypeError, text.get()));
   if (!renamed) return CallError::pending();
@@ -36,8 +36,8 @@ std::optional<CallError> bind_into(const ParameterList& parameters, const CallAr
                                    PyObject** slots) {
   const size_t given = static_cast<size_t>(call.nargs);
   if (given > parameters.count) {
-    return CallError::type_error(too_many_positional_message(
-        parameters.function, parameters.count, parameters.required, given));
+    return CallError::type_error(too_many_positional_message(parameters.function, parameters.count,
+                                                             parameters.required, given));
   }
   for (size_t i = 0; i < given; ++i) slots[i] = call.args[i];
 

@@ -1,6 +1,4 @@
 // Python objects to JSON value trees: the `ast` and `schema` arguments.
-#include "convert.h"
-
 #include <algorithm>
 #include <memory>
 #include <optional>
@@ -8,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "convert.h"
 #include "messages.h"
 #include "zuv/limits.h"
 #include "zuv/stack.h"
@@ -86,8 +85,7 @@ class ValueReader {
                                     size_t depth);
   [[gnu::noinline]] bool read_dict(PyObject* dict, JsonValue& out, const Frame* parent,
                                    size_t depth);
-  [[gnu::noinline]] bool read_set(PyObject* set, JsonValue& out, const Frame* parent,
-                                  size_t depth);
+  [[gnu::noinline]] bool read_set(PyObject* set, JsonValue& out, const Frame* parent, size_t depth);
   [[gnu::noinline]] bool read_sequence(PyObject* sequence, JsonValue& out, const Frame* parent,
                                        size_t depth);
   [[gnu::noinline]] bool read_mapping(PyObject* mapping, JsonValue& out, const Frame* parent,
@@ -100,8 +98,7 @@ class ValueReader {
   // Reads one item onto the item stack.
   [[gnu::noinline]] bool push_item(PyObject* item, const Frame* frame, size_t depth);
   // Reads the value of a member whose key is read onto the member stack.
-  [[gnu::noinline]] bool push_member(JsonKey key, PyObject* item, const Frame* frame,
-                                     size_t depth);
+  [[gnu::noinline]] bool push_member(JsonKey key, PyObject* item, const Frame* frame, size_t depth);
   // The items, or the members, from `base` up as the finished container.
   [[gnu::noinline]] void pop_array(size_t base, JsonValue& out);
   [[gnu::noinline]] void pop_object(size_t base, JsonValue& out);

@@ -1,6 +1,4 @@
 // JSON value trees to Python objects: the result of every call.
-#include "convert.h"
-
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -8,6 +6,7 @@
 #include <string_view>
 #include <utility>
 
+#include "convert.h"
 #include "messages.h"
 #include "zuv/limits.h"
 #include "zuv/stack.h"
@@ -147,7 +146,8 @@ class PythonWriter {
 
  private:
   PyRef checked(PyRef object) {
-    if (!object) [[unlikely]] fail_pending();
+    if (!object) [[unlikely]]
+      fail_pending();
     return object;
   }
   // Out of line, so that `checked` stays small enough to inline everywhere.
@@ -169,8 +169,7 @@ PyRef PythonWriter::write(const JsonValue& value, size_t depth) {
     case JsonValue::Kind::Null: return PyRef::borrow(Py_None);
     case JsonValue::Kind::Bool: return PyRef::borrow(value.as_bool() ? Py_True : Py_False);
     case JsonValue::Kind::Unsigned: return checked(shared_.integer(value.as_u64()));
-    case JsonValue::Kind::Signed:
-      return checked(PyRef::steal(PyLong_FromLongLong(value.as_i64())));
+    case JsonValue::Kind::Signed: return checked(PyRef::steal(PyLong_FromLongLong(value.as_i64())));
     case JsonValue::Kind::Float: return checked(PyRef::steal(PyFloat_FromDouble(value.as_f64())));
     case JsonValue::Kind::String: return checked(str(value.text()));
     case JsonValue::Kind::Array: return write_array(value.items(), depth);
@@ -214,9 +213,7 @@ PyRef PythonWriter::write_object(std::span<const JsonMember> object, size_t dept
     // Integers and texts, most of the members, are made here rather than through `write`.
     PyRef item;
     switch (member.value.kind()) {
-      case JsonValue::Kind::Unsigned:
-        item = checked(shared_.integer(member.value.as_u64()));
-        break;
+      case JsonValue::Kind::Unsigned: item = checked(shared_.integer(member.value.as_u64())); break;
       case JsonValue::Kind::String: item = checked(str(member.value.text())); break;
       default: item = write(member.value, depth + 1); break;
     }

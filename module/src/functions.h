@@ -6,7 +6,6 @@
 #include "arguments.h"
 #include "errors.h"
 #include "state.h"
-
 #include "zuv/tree.h"
 
 namespace zuv::module {

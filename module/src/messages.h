@@ -35,8 +35,7 @@ inline std::string too_many_positional_message(std::string_view function, size_t
   return m;
 }
 
-inline std::string unexpected_keyword_message(std::string_view function,
-                                              std::string_view keyword) {
+inline std::string unexpected_keyword_message(std::string_view function, std::string_view keyword) {
   std::string m(function);
   m += "() got an unexpected keyword argument '";
   m += keyword;
@@ -44,8 +43,7 @@ inline std::string unexpected_keyword_message(std::string_view function,
   return m;
 }
 
-inline std::string multiple_values_message(std::string_view function,
-                                           std::string_view parameter) {
+inline std::string multiple_values_message(std::string_view function, std::string_view parameter) {
   std::string m(function);
   m += "() got multiple values for argument '";
   m += parameter;
@@ -67,8 +65,7 @@ inline std::string missing_required_message(std::string_view function, size_t mi
   m += missing == 1 ? "argument: " : "arguments: ";
   return m;
 }
-inline void append_missing_name(std::string& m, std::string_view name, size_t index,
-                                size_t count) {
+inline void append_missing_name(std::string& m, std::string_view name, size_t index, size_t count) {
   if (index > 0) m += index + 1 == count ? " and " : ", ";
   m += "'";
   m += name;
@@ -77,8 +74,7 @@ inline void append_missing_name(std::string& m, std::string_view name, size_t in
 
 // --- Argument conversion.
 // "'{qualname}' object is not an instance of '{expected}'"
-inline std::string not_an_instance_message(std::string_view qualname,
-                                           std::string_view expected) {
+inline std::string not_an_instance_message(std::string_view qualname, std::string_view expected) {
   std::string m = "'";
   m += qualname;
   m += "' object is not an instance of '";

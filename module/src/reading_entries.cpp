@@ -66,8 +66,7 @@ void find_matches(const NodeList& nodes, std::string_view type, bool inside_matc
 class MatchPlacer {
  public:
   MatchPlacer(const ModuleState& state, std::string_view type, PyObject* result)
-      : children_key_(state.fixed_keys[static_cast<size_t>(Key::children)]),
-        type_(type),
+      : children_key_(state.fixed_keys[static_cast<size_t>(Key::children)]), type_(type),
         result_(result) {}
 
   // Places `dict`, written from `node`, when it matches, then the dicts of the matches below
@@ -153,8 +152,7 @@ CallResult py_collect_text(ModuleState& state, const CallArguments& call) {
   Result<Root> root = read_root(std::move(*ast));
   if (!root) return std::move(root).error();
   const std::string text = collect_node_text(root->children);
-  return new_object(
-      PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size())));
+  return new_object(PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size())));
 }
 
 CallResult py_query_all(ModuleState& state, const CallArguments& call) {

@@ -63,11 +63,11 @@ void module_state_free(void* module);
 template <int (*exec)(PyObject*)>
 PyModuleDef_Slot* state_module_slots() {
   static PyModuleDef_Slot slots[] = {
-      {Py_mod_exec, reinterpret_cast<void*>(exec)},
+    {Py_mod_exec, reinterpret_cast<void*>(exec)},
 #if PY_VERSION_HEX >= 0x030C0000
-      {Py_mod_multiple_interpreters, Py_MOD_PER_INTERPRETER_GIL_SUPPORTED},
+    {Py_mod_multiple_interpreters, Py_MOD_PER_INTERPRETER_GIL_SUPPORTED},
 #endif
-      {0, nullptr},
+    {0, nullptr},
   };
   return slots;
 }

@@ -6,8 +6,8 @@
 
 #include <ctime>
 #include <new>
-#include <optional>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
@@ -127,8 +127,8 @@ Result<Py_ssize_t> repeat_argument(PyObject* object) {
 // result left out. With `with_collection` true, the time also holds the garbage collection that
 // the conversion defers to the next allocation of a container (its objects are young when the
 // collector resumes), which a caller meets right after the call.
-constexpr auto kTimeToPythonParameters = parameters("time_value_to_python", 2, "json_text",
-                                                    "repeat", "with_collection");
+constexpr auto kTimeToPythonParameters =
+    parameters("time_value_to_python", 2, "json_text", "repeat", "with_collection");
 CallResult py_time_value_to_python(ModuleState& state, const CallArguments& call) {
   auto bound = bind_arguments(kTimeToPythonParameters, call);
   if (!bound) return std::move(bound).error();
@@ -150,8 +150,7 @@ CallResult py_time_value_to_python(ModuleState& state, const CallArguments& call
 }
 
 // Seconds of each of `repeat` conversions of `value` into a value tree.
-constexpr auto kTimeToValueParameters = parameters("time_python_to_value", 2, "value",
-                                                   "repeat");
+constexpr auto kTimeToValueParameters = parameters("time_python_to_value", 2, "value", "repeat");
 CallResult py_time_python_to_value(ModuleState& state, const CallArguments& call) {
   auto bound = bind_arguments(kTimeToValueParameters, call);
   if (!bound) return std::move(bound).error();
@@ -206,8 +205,8 @@ CallResult py_text(ModuleState& /*state*/, const CallArguments& call) {
   if (!bound) return std::move(bound).error();
   Result<std::string_view> text = bound->text(0);
   if (!text) return std::move(text).error();
-  return new_object(PyUnicode_DecodeUTF8(text->data(), static_cast<Py_ssize_t>(text->size()),
-                                         "strict"));
+  return new_object(
+      PyUnicode_DecodeUTF8(text->data(), static_cast<Py_ssize_t>(text->size()), "strict"));
 }
 
 // An optional text parameter: not given and None are no text.
@@ -218,8 +217,8 @@ CallResult py_optional_text(ModuleState& /*state*/, const CallArguments& call) {
   Result<std::optional<std::string_view>> text = bound->optional_text(0);
   if (!text) return std::move(text).error();
   if (!*text) return PyRef::borrow(Py_None);
-  return new_object(PyUnicode_DecodeUTF8((*text)->data(),
-                                         static_cast<Py_ssize_t>((*text)->size()), "strict"));
+  return new_object(
+      PyUnicode_DecodeUTF8((*text)->data(), static_cast<Py_ssize_t>((*text)->size()), "strict"));
 }
 
 // Calls `fn` as the conversion of the argument 'fn', with the naming rule applied to whatever
@@ -268,9 +267,9 @@ int module_exec(PyObject* module) {
 }
 
 PyModuleDef kModule = {
-    PyModuleDef_HEAD_INIT, "_zuv_testing", "Test-only access to the boundary of _zuv.",
-    sizeof(ModuleState), kMethods, state_module_slots<module_exec>(), module_state_traverse, module_state_clear,
-    module_state_free,
+    PyModuleDef_HEAD_INIT, "_zuv_testing",     "Test-only access to the boundary of _zuv.",
+    sizeof(ModuleState),   kMethods,           state_module_slots<module_exec>(),
+    module_state_traverse, module_state_clear, module_state_free,
 };
 
 }  // namespace

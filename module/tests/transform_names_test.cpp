@@ -1,6 +1,7 @@
+#include "transform_names.h"
+
 #include <gtest/gtest.h>
 
-#include "transform_names.h"
 #include "zuv/github.h"
 
 namespace zuv::module {
@@ -8,8 +9,14 @@ namespace {
 
 TEST(TransformNames, AcceptedNamesOnly) {
   const std::pair<std::string_view, std::string_view> cases[] = {
-      {"auto-slug", "auto-slug"}, {"toc", "table-of-contents"}, {"github", "github-references"},
-      {"TOC", ""}, {" toc", ""}, {"toc ", ""}, {"table-of-contents", ""}, {"", ""},
+      {"auto-slug", "auto-slug"},
+      {"toc", "table-of-contents"},
+      {"github", "github-references"},
+      {"TOC", ""},
+      {" toc", ""},
+      {"toc ", ""},
+      {"table-of-contents", ""},
+      {"", ""},
   };
   for (const auto& [name, transform_name] : cases) {
     auto t = make_named_transform(name, std::nullopt);

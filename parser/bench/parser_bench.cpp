@@ -46,9 +46,8 @@ void report(const std::string& name, size_t bytes, double seconds) {
 
 void bench_text(const std::string& name, const std::string& input, int runs) {
   SourceMap map(input);
-  report(name, input.size(), median_seconds(runs, [&] {
-           g_sink += parse_text(input, 0, map).size();
-         }));
+  report(name, input.size(),
+         median_seconds(runs, [&] { g_sink += parse_text(input, 0, map).size(); }));
 }
 
 void bench_scan(const std::string& name, const std::string& input, int runs) {
@@ -96,9 +95,8 @@ int main(int argc, char** argv) {
       size_t body = extract_frontmatter(input).body_offset;
       bench_scan("scan_blocks " + name, input.substr(body), runs);
       if (body > 0) {  // the block's own bytes, fences included
-        report("extract_frontmatter " + name, body, median_seconds(runs, [&] {
-                 g_sink += extract_frontmatter(input).body_offset;
-               }));
+        report("extract_frontmatter " + name, body,
+               median_seconds(runs, [&] { g_sink += extract_frontmatter(input).body_offset; }));
       }
     }
   }
@@ -109,14 +107,12 @@ int main(int argc, char** argv) {
       case zuv::parser::testing::Reader::Text: bench_text(p.name, p.input, runs); break;
       case zuv::parser::testing::Reader::Scanner: bench_scan(p.name, p.input, runs); break;
       case zuv::parser::testing::Reader::Frontmatter:
-        report(p.name, p.input.size(), median_seconds(runs, [&] {
-                 g_sink += extract_frontmatter(p.input).body_offset;
-               }));
+        report(p.name, p.input.size(),
+               median_seconds(runs, [&] { g_sink += extract_frontmatter(p.input).body_offset; }));
         break;
       case zuv::parser::testing::Reader::CodeMeta:
-        report(p.name, p.input.size(), median_seconds(runs, [&] {
-                 g_sink += parse_code_meta(p.input).meta.has_value();
-               }));
+        report(p.name, p.input.size(),
+               median_seconds(runs, [&] { g_sink += parse_code_meta(p.input).meta.has_value(); }));
         break;
       case zuv::parser::testing::Reader::Document:
         report(p.name, p.input.size(), median_seconds(runs, [&] {

@@ -46,9 +46,9 @@ class PositionChecker {
   void check(const Point& p) const {
     if (p.offset > input_.size()) std::abort();
     // The line is the number of line starts at or before the offset.
-    const size_t line = static_cast<size_t>(
-        std::upper_bound(line_starts_.begin(), line_starts_.end(), p.offset) -
-        line_starts_.begin());
+    const size_t line =
+        static_cast<size_t>(std::upper_bound(line_starts_.begin(), line_starts_.end(), p.offset) -
+                            line_starts_.begin());
     if (p.line != line) std::abort();
     if (p.column != p.offset - line_starts_[line - 1] + 1) std::abort();
   }

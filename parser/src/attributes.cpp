@@ -76,8 +76,8 @@ class JsonBuilder {
     Frame frame = std::move(stack_.back());
     stack_.pop_back();
     if (!frame.is_object) return add(JsonValue::make_array(std::move(frame.items)));
-    sort_by_key(frame.members, [](const JsonMember& m) { return m.key.text(); },
-                DuplicateKeys::KeepLast);
+    sort_by_key(
+        frame.members, [](const JsonMember& m) { return m.key.text(); }, DuplicateKeys::KeepLast);
     JsonObject object;
     object.reserve(frame.members.size());
     for (JsonMember& m : frame.members) object.push_sorted(std::move(m.key), std::move(m.value));
@@ -306,8 +306,8 @@ AttributesResult parse_attributes(std::string_view text, size_t pos, size_t base
     while (i < n && (is_name_byte(text[i]) || text[i] == '-')) ++i;
     std::string_view name = text.substr(name_start, i - name_start);
     if (i >= n || text[i] != '=') {
-      attributes.push_back(AttributeNode{std::string(name), AttributeValue(true),
-                                         r.position(name_start, i)});
+      attributes.push_back(
+          AttributeNode{std::string(name), AttributeValue(true), r.position(name_start, i)});
       continue;
     }
     ++i;
@@ -315,7 +315,8 @@ AttributesResult parse_attributes(std::string_view text, size_t pos, size_t base
     size_t end = i;
     auto value = read_value(r, name, name_start, i, end);
     if (auto* e = std::get_if<TagError>(&value)) return std::move(*e);
-    attributes.push_back(AttributeNode{std::string(name), std::move(std::get<AttributeValue>(value)),
+    attributes.push_back(AttributeNode{std::string(name),
+                                       std::move(std::get<AttributeValue>(value)),
                                        r.position(name_start, end)});
     i = end;
   }

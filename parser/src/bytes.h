@@ -89,7 +89,6 @@ inline size_t skip_blanks(std::string_view text, size_t i) {
   return i;
 }
 
-
 // The content of a quoted text whose opening quote `q` has been passed: a backslash before `q`
 // or before a backslash gives that byte alone; a backslash before any other character stays
 // with it; a backslash as the very last byte of `body` is an ordinary byte.

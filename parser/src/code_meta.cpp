@@ -68,7 +68,8 @@ std::optional<uint64_t> highlight_count(std::string_view braced) {
   for (size_t i = 0; i < braced.size();) {
     size_t len = 0;
     char32_t c = decode_utf8(braced, i, len);
-    if (!(c == ',' || c == '+' || c == '-' || (c >= '0' && c <= '9') || is_unicode_white_space(c))) {
+    if (!(c == ',' || c == '+' || c == '-' || (c >= '0' && c <= '9') ||
+          is_unicode_white_space(c))) {
       return std::nullopt;
     }
     i += len;

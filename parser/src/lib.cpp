@@ -58,9 +58,9 @@ class Pipeline {
             // Deeper bodies are not parsed, nor bodies the thread's stack has no room for: the
             // component stands as an error with its source.
             std::string raw(input_.substr(c.open_tag.start, c.block_end - c.open_tag.start));
-            out.push_back(Node(NodeKind::Error,
-                               ErrorNode{std::string(messages::kComponentNestingTooDeep),
-                                         std::move(raw), position}));
+            out.push_back(
+                Node(NodeKind::Error, ErrorNode{std::string(messages::kComponentNestingTooDeep),
+                                                std::move(raw), position}));
             break;
           }
           std::string_view inner = input_.substr(c.body_start, c.body_end - c.body_start);

@@ -39,9 +39,25 @@ namespace {
 namespace md = zuv::markdown;
 
 enum class FrameKind : uint8_t {
-  Paragraph, Heading, List, Item, BlockQuote, Table, TableRow, TableCell, Emphasis, Strong,
-  Strikethrough, Link, Image, CodeBlock, FootnoteDefinition, HtmlBlock, DefinitionList,
-  DefinitionListTitle, DefinitionListDefinition
+  Paragraph,
+  Heading,
+  List,
+  Item,
+  BlockQuote,
+  Table,
+  TableRow,
+  TableCell,
+  Emphasis,
+  Strong,
+  Strikethrough,
+  Link,
+  Image,
+  CodeBlock,
+  FootnoteDefinition,
+  HtmlBlock,
+  DefinitionList,
+  DefinitionListTitle,
+  DefinitionListDefinition
 };
 
 // Emphasis to Image: the containers of inline content.
@@ -121,8 +137,8 @@ class Bridge {
          ErrorTextBudget& budget, HighlightBudget& highlights, size_t depth, NodeList& out)
       : text_(text), base_(base), map_(map), points_(map), input_(input), budget_(budget),
         highlights_(highlights), depth_(depth),
-        depth_limit_(std::min(kMaxDocumentDepth,
-                              depth + stack_levels_left(kStackPerDocumentLevel))),
+        depth_limit_(
+            std::min(kMaxDocumentDepth, depth + stack_levels_left(kStackPerDocumentLevel))),
         out_(out), first_(out.size()) {}
 
   void run(md::Events& events) {
@@ -198,8 +214,8 @@ class Bridge {
                        CodeInlineNode{std::string(ev.text), std::nullopt, pos(s0, e)}));
         return;
       case md::EventKind::FootnoteReference:
-        push_node(Node(NodeKind::FootnoteReference,
-                       FootnoteNode{std::string(ev.text), {}, pos(s0, e)}));
+        push_node(
+            Node(NodeKind::FootnoteReference, FootnoteNode{std::string(ev.text), {}, pos(s0, e)}));
         return;
       case md::EventKind::SoftBreak:
       case md::EventKind::HardBreak:
@@ -291,17 +307,17 @@ class Bridge {
     switch (f.kind) {
       case FrameKind::Paragraph: return Node(NodeKind::Paragraph, standard());
       case FrameKind::Heading:
-        return Node(NodeKind::Heading, StandardBlockNode{.depth = ev.level,
-                                                         .children = std::move(children),
-                                                         .position = p});
+        return Node(
+            NodeKind::Heading,
+            StandardBlockNode{.depth = ev.level, .children = std::move(children), .position = p});
       case FrameKind::List:
-        return Node(NodeKind::List, StandardBlockNode{.ordered = ev.ordered,
-                                                      .children = std::move(children),
-                                                      .position = p});
+        return Node(NodeKind::List,
+                    StandardBlockNode{
+                        .ordered = ev.ordered, .children = std::move(children), .position = p});
       case FrameKind::Item:
-        return Node(NodeKind::ListItem, StandardBlockNode{.checked = f.checked,
-                                                          .children = std::move(children),
-                                                          .position = p});
+        return Node(NodeKind::ListItem,
+                    StandardBlockNode{
+                        .checked = f.checked, .children = std::move(children), .position = p});
       case FrameKind::BlockQuote: return Node(NodeKind::Blockquote, standard());
       case FrameKind::Table: return Node(NodeKind::Table, standard());
       case FrameKind::TableRow: return Node(NodeKind::TableRow, standard());
@@ -368,9 +384,9 @@ class Bridge {
         if (!cache) cache.emplace(html);
         OpenTagResult r = parse_open_tag(html, p, s0, map_, budget_, &*cache);
         if (auto* err = std::get_if<TagError>(&r)) {
-          found_nodes.push_back(Node(NodeKind::Error,
-                                     ErrorNode{std::move(err->message), std::move(err->raw),
-                                               pos(err->start, err->end)}));
+          found_nodes.push_back(Node(
+              NodeKind::Error,
+              ErrorNode{std::move(err->message), std::move(err->raw), pos(err->start, err->end)}));
           found = true;
         } else if (auto* tag = std::get_if<OpenTag>(&r)) {
           found = true;
@@ -408,13 +424,16 @@ class Bridge {
             // Too deep for another open component: its tag becomes an error and what would
             // have been its content stays where it is.
             std::string raw(html.substr(p, tag->end_in_text - p));
-            found_nodes.push_back(Node(NodeKind::Error,
-                                       ErrorNode{std::string(messages::kComponentNestingTooDeep),
-                                                 std::move(raw),
-                                                 pos(s0 + p, s0 + tag->end_in_text)}));
+            found_nodes.push_back(Node(
+                NodeKind::Error, ErrorNode{std::string(messages::kComponentNestingTooDeep),
+                                           std::move(raw), pos(s0 + p, s0 + tag->end_in_text)}));
           } else {
-            inlines_.push_back(InlineFrame{std::move(tag->name), std::move(tag->attributes),
-                                           s0 + p, s0 + tag->end_in_text, {}, html_event_});
+            inlines_.push_back(InlineFrame{std::move(tag->name),
+                                           std::move(tag->attributes),
+                                           s0 + p,
+                                           s0 + tag->end_in_text,
+                                           {},
+                                           html_event_});
           }
           i = tag->end_in_text;
           continue;
@@ -470,14 +489,14 @@ class Bridge {
       c.isInline = false;
       c.attributes = std::move(f.attributes);
       c.children = f.take_content();
-      if (f.end <= s0 && s0 <= input_.size()) c.rawContent = std::string(input_.substr(f.end, s0 - f.end));
+      if (f.end <= s0 && s0 <= input_.size())
+        c.rawContent = std::string(input_.substr(f.end, s0 - f.end));
       c.position = pos(f.start, e);
       push_node(Node(NodeKind::Component, std::move(c)));
       return;
     }
-    push_node(Node(NodeKind::Error,
-                   ErrorNode{messages::misnested_tags(f.name, name),
-                             std::string(html), pos(s0, e)}));
+    push_node(Node(NodeKind::Error, ErrorNode{messages::misnested_tags(f.name, name),
+                                              std::string(html), pos(s0, e)}));
     // The content of the frame that was closed by the wrong tag is kept, after the error, as
     // for a frame left open at the end of the segment.
     if (!inlines_.empty() && &target() == &inlines_.back().children) {

@@ -81,8 +81,8 @@ double decimal_float_value(std::string_view text) {
   bool negative = text[0] == '-';
   std::string_view body = (text[0] == '+' || text[0] == '-') ? text.substr(1) : text;
   double value = 0.0;
-  auto res = std::from_chars(body.data(), body.data() + body.size(), value,
-                             std::chars_format::general);
+  auto res =
+      std::from_chars(body.data(), body.data() + body.size(), value, std::chars_format::general);
   if (res.ec == std::errc::result_out_of_range) {
     value = magnitude_is_large(text) ? std::numeric_limits<double>::infinity() : 0.0;
   }

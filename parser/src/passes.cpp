@@ -37,8 +37,7 @@ bool is_descended(NodeKind k) {
     case NodeKind::Image:
     case NodeKind::Emphasis:
     case NodeKind::Strong:
-    case NodeKind::Strikethrough:
-      return true;
+    case NodeKind::Strikethrough: return true;
     case NodeKind::Text:
     case NodeKind::CodeInline:
     case NodeKind::CodeBlock:
@@ -55,8 +54,7 @@ bool is_descended(NodeKind k) {
     case NodeKind::CrossRef:
     case NodeKind::Component:
     case NodeKind::Variable:
-    case NodeKind::Error:
-      return false;
+    case NodeKind::Error: return false;
   }
   return false;
 }

@@ -78,7 +78,8 @@ class Scanner {
   // The first line at or after the line start `from` whose first non-blank bytes are "$$" with
   // nothing after them, or npos.
   size_t math_closing_line(size_t from) {
-    if (closer_searched_ && from >= closer_from_ && (closer_found_ == npos || from <= closer_found_)) {
+    if (closer_searched_ && from >= closer_from_ &&
+        (closer_found_ == npos || from <= closer_found_)) {
       return closer_found_;
     }
     closer_searched_ = true;
@@ -200,7 +201,8 @@ class Scanner {
     const size_t body_end = e + k;
     const size_t block_end = body_end + closing_text.size();
     if (!rest_of_line_empty(text_, block_end)) return false;
-    emit(Segment{Segment::Component{std::move(*tag), base_ + e, base_ + body_end, base_ + block_end}},
+    emit(Segment{Segment::Component{std::move(*tag), base_ + e, base_ + body_end,
+                                    base_ + block_end}},
          line_after(text_, block_end));
     return true;
   }

@@ -43,10 +43,10 @@ class JsonCloseFinder {
 
  private:
   struct Lane {
-    int64_t offset = 0;                            // depth = key + offset
+    int64_t offset = 0;                             // depth = key + offset
     std::map<int64_t, std::vector<uint32_t>> runs;  // key -> ids of the runs at that depth
   };
-  bool idle() const;  // no run is being followed
+  bool idle() const;    // no run is being followed
   size_t next_start();  // the first start of a JSON value at or after pos_, or npos
   void add_run(size_t start);
   void step();
@@ -67,9 +67,7 @@ class JsonCloseFinder {
 class TagSearchCache {
  public:
   explicit TagSearchCache(std::string_view text)
-      : text_(text),
-        brace_(text, '}'),
-        double_quote_(text, '"', &find_closing_quote),
+      : text_(text), brace_(text, '}'), double_quote_(text, '"', &find_closing_quote),
         single_quote_(text, '\'', &find_closing_quote) {}
 
   std::string_view text() const { return text_; }

@@ -12,12 +12,15 @@ OpenTagResult parse_open_tag(std::string_view text, size_t at, size_t base,
   }
   size_t name_end = at + 1;
   while (name_end < text.size() && is_name_byte(text[name_end])) ++name_end;
-  AttributesResult attrs =
-      parse_attributes(text, name_end, base, source_map, at, budget, cache);
+  AttributesResult attrs = parse_attributes(text, name_end, base, source_map, at, budget, cache);
   if (auto* e = std::get_if<TagError>(&attrs)) return std::move(*e);
   auto& list = std::get<TagAttributes>(attrs);
-  return OpenTag{std::string(text.substr(at + 1, name_end - at - 1)), std::move(list.attributes),
-                 base + at, base + list.end, list.self_closing, list.end};
+  return OpenTag{std::string(text.substr(at + 1, name_end - at - 1)),
+                 std::move(list.attributes),
+                 base + at,
+                 base + list.end,
+                 list.self_closing,
+                 list.end};
 }
 
 std::optional<CloseTag> parse_close_tag(std::string_view text, size_t at) {

@@ -32,7 +32,7 @@ struct OpenTag {
   size_t start = 0;                       // absolute offset of the `<`
   size_t end = 0;                         // absolute offset just after `>` or `/>`
   bool self_closing = false;
-  size_t end_in_text = 0;                 // `end` as an index into the text
+  size_t end_in_text = 0;  // `end` as an index into the text
 };
 
 struct CloseTag {

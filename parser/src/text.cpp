@@ -83,9 +83,9 @@ class TextParser {
 
   void flush() {
     if (pending_ < i_) {
-      nodes_.emplace_back(NodeKind::Text,
-                          TextNode{std::string(text_.substr(pending_, i_ - pending_)),
-                                   position(pending_, i_)});
+      nodes_.emplace_back(
+          NodeKind::Text,
+          TextNode{std::string(text_.substr(pending_, i_ - pending_)), position(pending_, i_)});
     }
   }
 
@@ -123,9 +123,11 @@ class TextParser {
     if (at_sign_.find(i + 1) >= k) return literal();
     if (k + 1 < n && text_[k + 1] == '(') return literal();
     bool at_form = text_[i + 1] == '@';
-    std::string_view content = at_form ? text_.substr(i + 2, k - i - 2) : text_.substr(i + 1, k - i - 1);
-    emit(Node(NodeKind::Citation, CitationNode{citation_keys(content, at_form), position(i, k + 1)}),
-         k + 1);
+    std::string_view content =
+        at_form ? text_.substr(i + 2, k - i - 2) : text_.substr(i + 1, k - i - 1);
+    emit(
+        Node(NodeKind::Citation, CitationNode{citation_keys(content, at_form), position(i, k + 1)}),
+        k + 1);
   }
 
   void escape() {
@@ -178,8 +180,9 @@ class TextParser {
     if (is_valid_variable_path(inner)) {
       return emit(Node(NodeKind::Variable, VariableNode{std::string(inner), p}), k + 1);
     }
-    emit(Node(NodeKind::Error, ErrorNode{messages::invalid_variable_path(inner), std::move(raw), p}),
-         k + 1);
+    emit(
+        Node(NodeKind::Error, ErrorNode{messages::invalid_variable_path(inner), std::move(raw), p}),
+        k + 1);
   }
 
   std::string_view text_;

@@ -227,8 +227,9 @@ class Composer {
     stack_.pop_back();
     const YamlNode& node = arena_[frame.node];
     if (node.kind == YamlNode::Kind::Mapping) {
-      if (!sort_by_key(frame.entries, [](const Entry& e) -> const std::string& { return e.first; },
-                       DuplicateKeys::Reject)) {
+      if (!sort_by_key(
+              frame.entries, [](const Entry& e) -> const std::string& { return e.first; },
+              DuplicateKeys::Reject)) {
         return false;
       }
       collections_[node.payload].entries = merge(std::move(frame.entries), frame.merge_sources);
@@ -253,8 +254,9 @@ class Composer {
         }
       }
     }
-    sort_by_key(merged, [](const Entry& e) -> const std::string& { return e.first; },
-                DuplicateKeys::KeepFirst);
+    sort_by_key(
+        merged, [](const Entry& e) -> const std::string& { return e.first; },
+        DuplicateKeys::KeepFirst);
     std::vector<Entry> out;
     out.reserve(own.size() + merged.size());
     size_t i = 0, j = 0;

@@ -28,7 +28,7 @@ struct YamlBudget {
   size_t max_anchors = 50'000;
   size_t max_depth = 2'000;
   size_t max_documents = 1'024;
-  size_t max_nodes = 250'000;            // alias copies included
+  size_t max_nodes = 250'000;                  // alias copies included
   size_t max_scalar_bytes = size_t{64} << 20;  // alias copies and keys included
   size_t max_merge_keys = 10'000;
 };

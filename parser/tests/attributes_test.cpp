@@ -41,7 +41,8 @@ TEST(OpenTag, ReadsNamesFlagsAndValues) {
       // An unknown escape keeps its backslash; a doubled backslash gives one.
       {R"(<X a="a\nb" b="a\\b" c="\é">)", "X", false, 29,
        R"(a="a\\nb"@3-11 b="a\\b"@12-20 c="\\é"@21-28)"},
-      {R"(<X a="1"b="2" c a>)", "X", false, 18, R"(a="1"@3-8 b="2"@8-13 c=true@14-15 a=true@16-17)"},
+      {R"(<X a="1"b="2" c a>)", "X", false, 18,
+       R"(a="1"@3-8 b="2"@8-13 c=true@14-15 a=true@16-17)"},
       {"<X data-x_1='v' _k>", "X", false, 19, R"(data-x_1="v"@3-15 _k=true@16-18)"},
       {"<X\n  a=\"1\"\n  b\n/>", "X", true, 17, R"(a="1"@5-10 b=true@13-14)"},
       {"<X n={42} m={-42} f={ 1.5 } e={1e3} p={+7} z={-0}>", "X", false, 50,
@@ -167,8 +168,7 @@ TEST(OpenTag, EveryMessageWithItsRawSpan) {
       {"<X d={{ 1.50 }}>", "JSON attribute must be an object or array, got: 1.5", "{{ 1.50 }}", 5,
        15},
       {"<X d={{1e2}}>", "JSON attribute must be an object or array, got: 100.0", "{{1e2}}", 5, 12},
-      {"<X d={{null}}>", "JSON attribute must be an object or array, got: null", "{{null}}", 5,
-       13},
+      {"<X d={{null}}>", "JSON attribute must be an object or array, got: null", "{{null}}", 5, 13},
       {"<X d={{-0}}>", "JSON attribute must be an object or array, got: -0.0", "{{-0}}", 5, 11},
       {"<X d={{1e21}} />", "JSON attribute must be an object or array, got: 1e21", "{{1e21}}", 5,
        13},
@@ -178,8 +178,8 @@ TEST(OpenTag, EveryMessageWithItsRawSpan) {
       {"<X d={{[1] x}}>", "Malformed JSON in attribute: [1] x", "{{[1] x}}", 5, 14},
       {"<X d={{[1,\f2]}}>", "Malformed JSON in attribute: [1,\f2]", "{{[1,\f2]}}", 5, 15},
       {"<X d={{1e400}}>", "Malformed JSON in attribute: 1e400", "{{1e400}}", 5, 14},
-      {"<X d={{\"a\": 1e400}}>", "Malformed JSON in attribute: \"a\": 1e400",
-       "{{\"a\": 1e400}}", 5, 19},
+      {"<X d={{\"a\": 1e400}}>", "Malformed JSON in attribute: \"a\": 1e400", "{{\"a\": 1e400}}", 5,
+       19},
       {"<X d={{\xef\xbb\xbf[1]}}>", "Malformed JSON in attribute: \xef\xbb\xbf[1]",
        "{{\xef\xbb\xbf[1]}}", 5, 15},
       {"<X d={{" + deep129 + "}}>", "Malformed JSON in attribute: " + deep129,
@@ -255,8 +255,8 @@ TEST(CloseTag, Reads) {
 // whether or not the starts between were asked too.
 TEST(JsonCloseFinder, AgreesWithDirectScan) {
   std::mt19937 rng(7);
-  const std::string_view pieces[] = {"={{", "{", "}", "}}", "\"", "\\",
-                                     "x", "={{\"", "=", "xxxxxxxx"};
+  const std::string_view pieces[] = {"={{", "{", "}",     "}}", "\"",
+                                     "\\",  "x", "={{\"", "=",  "xxxxxxxx"};
   for (int round = 0; round < 3000; ++round) {
     std::string text;
     size_t len = rng() % 60;
@@ -276,8 +276,8 @@ TEST(JsonCloseFinder, AgreesWithDirectScan) {
 // start and in any order of starts.
 TEST(TagSearchCache, ClosingTagAgreesWithFind) {
   std::mt19937 rng(11);
-  const std::string_view pieces[] = {"</A>", "</AB>", "</A", "<A>", "</a>", ">",   "x",
-                                     "</A >", "</B>", "<",   "/",   "A",    "</A_1>"};
+  const std::string_view pieces[] = {"</A>",  "</AB>", "</A", "<A>", "</a>", ">",     "x",
+                                     "</A >", "</B>",  "<",   "/",   "A",    "</A_1>"};
   const std::string_view names[] = {"A", "AB", "B", "A_1", "C"};
   for (int round = 0; round < 3000; ++round) {
     std::string text;
@@ -303,7 +303,7 @@ TEST(ErrorTextBudget, KeepsWholeTextsThenLinesThenShortPieces) {
   EXPECT_EQ(budget.keep(big.substr(line.size())), big.size() - line.size());
   EXPECT_EQ(budget.used(), budget.limit());
   EXPECT_EQ(budget.keep(line), line.size());  // reaching the limit is not passing it
-  EXPECT_EQ(budget.keep(line), 5u);  // now past it: up to the end of the first line
+  EXPECT_EQ(budget.keep(line), 5u);           // now past it: up to the end of the first line
   EXPECT_EQ(budget.keep(big), big.size());
   EXPECT_EQ(budget.keep(big), ErrorTextBudget::kClippedTextBytes);  // past twice the limit
   EXPECT_EQ(budget.keep(line), 5u);

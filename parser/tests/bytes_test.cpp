@@ -1,8 +1,8 @@
+#include "bytes.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "bytes.h"
 
 namespace zuv::parser {
 namespace {

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "code_meta.h"
+
+#include <gtest/gtest.h>
 
 namespace zuv::parser {
 namespace {
@@ -58,7 +58,8 @@ TEST(CodeMeta, Items) {
       {"diffs", "meta=<diffs>"},
       {"\u00a0title='x'\u3000", "title=<x>"},
   };
-  for (const Case& c : cases) EXPECT_EQ(describe(parse_code_meta(c.metadata)), c.result) << c.metadata;
+  for (const Case& c : cases)
+    EXPECT_EQ(describe(parse_code_meta(c.metadata)), c.result) << c.metadata;
 }
 
 // Mended fault: a list that would add more than 65,536 values is given up like any faulty list.
@@ -67,8 +68,8 @@ TEST(CodeMeta, HighlightListsAreBounded) {
   ASSERT_TRUE(at_limit.highlight);
   EXPECT_EQ(at_limit.highlight->size(), 65536u);
   EXPECT_EQ(at_limit.highlight->back(), 65536u);
-  for (std::string_view past : {"{1-65537}", "{1-4000000000}", "{0-4294967295}",
-                                "{1-60000,60001-65537}", "{1-65536,1}"}) {
+  for (std::string_view past :
+       {"{1-65537}", "{1-4000000000}", "{0-4294967295}", "{1-60000,60001-65537}", "{1-65536,1}"}) {
     CodeMeta m = parse_code_meta(past);
     EXPECT_FALSE(m.highlight) << past;
     EXPECT_EQ(m.meta, std::string(past));

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "frontmatter.h"
+
+#include <gtest/gtest.h>
 
 namespace zuv::parser {
 namespace {

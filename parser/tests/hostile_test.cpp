@@ -83,11 +83,10 @@ void check_scan(const PathologicalInput& p) {
 void check_frontmatter(const PathologicalInput& p) {
   FrontmatterSplit split = extract_frontmatter(p.input);
   EXPECT_EQ(split.body_offset, p.input.size() - 5);
-  const bool within = p.name.find("250,000") != std::string::npos ||
-                      p.name.find("50,000") != std::string::npos ||
-                      p.name.find("10,000") != std::string::npos ||
-                      p.name.find("1,023") != std::string::npos ||
-                      p.name.find("nested anchors") != std::string::npos;
+  const bool within =
+      p.name.find("250,000") != std::string::npos || p.name.find("50,000") != std::string::npos ||
+      p.name.find("10,000") != std::string::npos || p.name.find("1,023") != std::string::npos ||
+      p.name.find("nested anchors") != std::string::npos;
   EXPECT_EQ(split.frontmatter.has_value(), within);
 }
 
@@ -111,8 +110,8 @@ size_t count_of(std::string_view text, std::string_view what) {
 struct Census {
   size_t errors = 0;
   size_t components = 0;
-  size_t highlighted = 0;  // line numbers over all code blocks
-  size_t brackets = 0;     // `[` in text values
+  size_t highlighted = 0;                  // line numbers over all code blocks
+  size_t brackets = 0;                     // `[` in text values
   std::map<std::string, size_t> messages;  // of the errors
   std::vector<const CodeBlockNode*> code_blocks;
   const ComponentNode* first_component = nullptr;

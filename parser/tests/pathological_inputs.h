@@ -80,7 +80,8 @@ inline std::vector<PathologicalInput> pathological_inputs(size_t size) {
   }
   fm("yaml: nested anchors", [] {
     std::string s;
-    for (int i = 0; i < 1000; ++i) s += "- &a" + std::to_string(i) + "\n" + std::string(2 * (i + 1), ' ');
+    for (int i = 0; i < 1000; ++i)
+      s += "- &a" + std::to_string(i) + "\n" + std::string(2 * (i + 1), ' ');
     return s + "x";
   }());
   v.push_back({"meta: { words", Reader::CodeMeta, repeat_to("{ ", size)});

@@ -132,8 +132,7 @@ TEST(Pipeline, MarkdownBlocksAndInlines) {
       {"escaped dollar", "a \\$ b",
        "paragraph[0-6](text[0-2]\"a \" text[2-4]\"$\" text[4-6]\" b\")"},
       {"entity stays as written", "&amp;", "paragraph[0-5](text[0-5]\"&amp;\")"},
-      {"soft break", "a\nb",
-       "paragraph[0-3](text[0-1]\"a\" text[1-2]\"\\n\" text[2-3]\"b\")"},
+      {"soft break", "a\nb", "paragraph[0-3](text[0-1]\"a\" text[1-2]\"\\n\" text[2-3]\"b\")"},
       {"code span", "`x`", "paragraph[0-3](code_inline[0-3]\"x\")"},
       {"footnotes", "x[^1]\n\n[^1]: Note.",
        "paragraph[0-6](text[0-1]\"x\" footnote_reference[1-5]\"1\") "
@@ -141,8 +140,7 @@ TEST(Pipeline, MarkdownBlocksAndInlines) {
       {"fenced code", "```js\nlet a;\n```\n", "code_block[0-16]\"let a;\\n\" lang=js"},
       {"code meta", "```js title='a.js' {1}\nx\n```\n",
        "code_block[0-28]\"x\\n\" lang=js title=a.js"},
-      {"code meta with two spaces", "```js  x\n```\n",
-       "code_block[0-12]\"\" lang=js meta=\" x\""},
+      {"code meta with two spaces", "```js  x\n```\n", "code_block[0-12]\"\" lang=js meta=\" x\""},
       {"indented code has no lang", "    x\n", "code_block[4-6]\"x\\n\""},
       {"rule", "***", "thematic_break[0-3]"},
   });
@@ -182,7 +180,8 @@ TEST(Pipeline, InlineComponents) {
       {"attribute fault", "x <Card a=1>",
        "paragraph[0-12](text[0-2]\"x \" error[8-12]\"Invalid attribute value after '=' for 'a'\""
        " raw=\"a=1>\")"},
-      {"underscore names stay text", "x <My_Card />", "paragraph[0-13](text[0-2]\"x \" text[2-3]\"<\" text[3-13]\"My_Card />\")"},
+      {"underscore names stay text", "x <My_Card />",
+       "paragraph[0-13](text[0-2]\"x \" text[2-3]\"<\" text[3-13]\"My_Card />\")"},
       {"two frames left open", "<A> <B> y",
        "error[4-7]\"Unclosed tag <B>\" raw=\"<B>\" text[7-9]\" y\" paragraph[0-9] "
        "error[0-3]\"Unclosed tag <A>\" raw=\"<A>\" text[3-4]\" \""},

@@ -1,7 +1,8 @@
+#include "scanner.h"
+
 #include <gtest/gtest.h>
 
 #include "layer_testing.h"
-#include "scanner.h"
 
 namespace zuv::parser {
 namespace {
@@ -41,7 +42,8 @@ TEST(Scanner, Segments) {
       {"$$\nx\n$$", "math 0 content 3-5 end 7"},
       {"$$ {#eq:a}\nx\n$$\n", "math 0 label eq:a content 11-13 end 15"},
       {"  $$ {#eq:a}\nx\n$$\n", "math 2 label eq:a content 13-15 end 17"},
-      {"$$\t{#_a-b.c:d1} \r\nx\n \t$$ \r\nafter\n", "math 0 label _a-b.c:d1 content 18-20 end 24 | md 27-33"},
+      {"$$\t{#_a-b.c:d1} \r\nx\n \t$$ \r\nafter\n",
+       "math 0 label _a-b.c:d1 content 18-20 end 24 | md 27-33"},
       {"$$ {#1a}\nx\n$$\n", "md 0-14"},
       {"$$ {#a}x\nx\n$$\n", "md 0-14"},
       {"$$ {#a\nx\n$$\n", "md 0-12"},
@@ -69,7 +71,8 @@ TEST(Scanner, Segments) {
       {"a\n<Note>\n<B />\n", R"(md 0-2 | error "Unclosed tag <Note>" raw "<Note>\n<B />\n" 2-15)"},
       // Stray closing tags.
       {"</Note>\n", R"(error "Unexpected closing tag </Note>" raw "</Note>" 0-7)"},
-      {"x\n </A\n>\ny\n", R"(md 0-2 | error "Unexpected closing tag </A>" raw "</A\n>" 3-8 | md 9-11)"},
+      {"x\n </A\n>\ny\n",
+       R"(md 0-2 | error "Unexpected closing tag </A>" raw "</A\n>" 3-8 | md 9-11)"},
       {"</Note> text\n", "md 0-13"},
       {"</note>\n", "md 0-8"},
       // Tag faults: the scan goes on at the line after the `<`.
@@ -99,7 +102,7 @@ TEST(Scanner, FaultyTagLinesStayWithinTheBudget) {
   ErrorTextBudget budget(text.size());
   std::vector<Segment> segments = scan_blocks(text, 0, map, budget);
   ASSERT_EQ(segments.size(), 3000u);
-  size_t whole = 0;       // faults that kept the whole rest of the body
+  size_t whole = 0;        // faults that kept the whole rest of the body
   size_t whole_bytes = 0;  // what they copied
   size_t last_whole = 0;
   for (size_t i = 0; i < segments.size(); ++i) {

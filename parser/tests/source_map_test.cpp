@@ -1,8 +1,8 @@
+#include "source_map.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
-
-#include "source_map.h"
 
 namespace zuv::parser {
 namespace {
@@ -18,8 +18,8 @@ TEST(SourceMap, LineStartsAndPoints) {
       {"", {0}, 0, {1, 1, 0}},
       {"a\nb", {0, 2}, 2, {2, 1, 2}},
       {"a\nb", {0, 2}, 3, {2, 2, 3}},
-      {"a\nb", {0, 2}, 1, {1, 2, 1}},          // a line feed lies on the line it ends
-      {"a\r\nb", {0, 3}, 1, {1, 2, 1}},        // a carriage return is a column
+      {"a\nb", {0, 2}, 1, {1, 2, 1}},    // a line feed lies on the line it ends
+      {"a\r\nb", {0, 3}, 1, {1, 2, 1}},  // a carriage return is a column
       {"a\r\nb", {0, 3}, 3, {2, 1, 3}},
       {"a\rb\rc", {0}, 4, {1, 5, 4}},          // bare carriage returns end no line
       {"\n\n", {0, 1, 2}, 2, {3, 1, 2}},       // after a final line feed: column 1
@@ -54,9 +54,9 @@ TEST(PointCursor, AgreesWithTheMap) {
   for (int i = 0; i < 20000; ++i) {
     const unsigned r = rng();
     switch (r % 4) {
-      case 0: at = rng() % (text.size() + 10); break;                   // anywhere
-      case 1: at += rng() % 8; break;                                   // a little ahead
-      case 2: at -= std::min<size_t>(at, rng() % 8); break;             // a little behind
+      case 0: at = rng() % (text.size() + 10); break;                     // anywhere
+      case 1: at += rng() % 8; break;                                     // a little ahead
+      case 2: at -= std::min<size_t>(at, rng() % 8); break;               // a little behind
       default: at = std::min(text.size(), at + (size_t{1} << (r % 16)));  // a long way ahead
     }
     ASSERT_EQ(cursor.point(at), map.point(at)) << at;

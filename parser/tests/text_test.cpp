@@ -1,10 +1,11 @@
 // Inline constructs of running text. The math parser is tested on its own: only the raw source
 // of inline math is asserted here.
 
+#include "text.h"
+
 #include <gtest/gtest.h>
 
 #include "layer_testing.h"
-#include "text.h"
 
 namespace zuv::parser {
 namespace {

@@ -1,11 +1,12 @@
 // The YAML loader: scalar resolution, composition, failures, and every budget limit at the
 // limit and one past it.
 
+#include "yaml_loader.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "yaml_loader.h"
 #include "repeat.h"
 
 namespace zuv::parser {
@@ -43,7 +44,8 @@ TEST(YamlLoader, ResolvesScalars) {
        R"([".inf","-.Inf","+.INF",".nan",".NaN","1e400","-1e400"])"},
       {"['1', \"true\", \"~\", '']", R"(["1","true","~",""])"},
       {"a: |\n  1\nb: >\n  x\n  y\n", R"({"a":"1\n","b":"x y\n"})"},
-      {"[!!str 1, ! true, !!int \"5\", !custom 7, !!float 3, !!str ]", R"(["1","true","5",7,3,""])"},
+      {"[!!str 1, ! true, !!int \"5\", !custom 7, !!float 3, !!str ]",
+       R"(["1","true","5",7,3,""])"},
       {"t: \xc3\xa9 \\n", R"({"t":"é \\n"})"},
       {"hello", R"("hello")"},
       {"", "null"},
@@ -61,15 +63,19 @@ TEST(YamlLoader, ComposesCollections) {
     std::string json;
   };
   const Case cases[] = {
-      {"a:\n  b: [1, {c: d}]\n  e:\n    - x\n    - - y\n", R"({"a":{"b":[1,{"c":"d"}],"e":["x",["y"]]}})"},
+      {"a:\n  b: [1, {c: d}]\n  e:\n    - x\n    - - y\n",
+       R"({"a":{"b":[1,{"c":"d"}],"e":["x",["y"]]}})"},
       {"z: 1\nb: 2\na: 3\n\"\": 4", R"({"":4,"a":3,"b":2,"z":1})"},
       // A scalar key is its text as written.
-      {"1: a\ntrue: b\n~: c\n'q': d\n1.50: e", R"({"1":"a","1.50":"e","q":"d","true":"b","~":"c"})"},
-      {"base: &b {x: 1}\nuse: *b\nagain: [*b]", R"({"again":[{"x":1}],"base":{"x":1},"use":{"x":1}})"},
+      {"1: a\ntrue: b\n~: c\n'q': d\n1.50: e",
+       R"({"1":"a","1.50":"e","q":"d","true":"b","~":"c"})"},
+      {"base: &b {x: 1}\nuse: *b\nagain: [*b]",
+       R"({"again":[{"x":1}],"base":{"x":1},"use":{"x":1}})"},
       {"k: &k name\n*k : v", R"({"k":"name","name":"v"})"},
       {"a: &x 1\nb: &x 2\nc: *x", R"({"a":1,"b":2,"c":2})"},
       // Merge keys: written keys win, then earlier sources.
-      {"base: &b {x: 1, y: 2}\nm:\n  <<: *b\n  y: 3\n", R"({"base":{"x":1,"y":2},"m":{"x":1,"y":3}})"},
+      {"base: &b {x: 1, y: 2}\nm:\n  <<: *b\n  y: 3\n",
+       R"({"base":{"x":1,"y":2},"m":{"x":1,"y":3}})"},
       {"m:\n  y: 3\n  <<: {y: 4, w: 5}", R"({"m":{"w":5,"y":3}})"},
       {"a: &a {x: 1}\nb: &b {x: 2, z: 2}\nm:\n  <<: [*a, *b]\n",
        R"({"a":{"x":1},"b":{"x":2,"z":2},"m":{"x":1,"z":2}})"},
@@ -110,7 +116,7 @@ TEST(YamlLoader, NodeBudget) {
   EXPECT_EQ(load("[" + repeat_n("1,", 250'000) + "]"), "fail");
   // Alias copies count in full.
   std::string base = "a: &a [" + repeat_n("1,", 999) + "]\nb: [";  // 1 + 1000 + 1 + 1 nodes so far
-  EXPECT_NE(load(base + repeat_n("*a,", 248) + "]"), "fail");       // + 248 * 1000 = 249,003
+  EXPECT_NE(load(base + repeat_n("*a,", 248) + "]"), "fail");      // + 248 * 1000 = 249,003
   EXPECT_EQ(load(base + repeat_n("*a,", 250) + "]"), "fail");
 }
 

@@ -50,8 +50,8 @@ inline std::string msg_wrong_type(std::string_view attr, std::string_view name,
 // `list` is the accepted values joined by ", ", unquoted.
 inline std::string msg_not_in_enum(std::string_view attr, std::string_view name,
                                    std::string_view list, std::string_view value) {
-  return concat({"prop `", attr, "` on <", name, "> must be one of [", list, "], got \"", value,
-                 "\""});
+  return concat(
+      {"prop `", attr, "` on <", name, "> must be one of [", list, "], got \"", value, "\""});
 }
 
 }  // namespace zuv::schema

@@ -25,8 +25,7 @@ constexpr Field kPropFields[] = {
     field<&PropSchema::default_value, read_optional<read_any>>("default", FieldClass::Defaulted),
     field<&PropSchema::values, read_optional<read_list<read_text>>>("values",
                                                                     FieldClass::Defaulted),
-    field<&PropSchema::description, read_optional<read_text>>("description",
-                                                              FieldClass::Defaulted),
+    field<&PropSchema::description, read_optional<read_text>>("description", FieldClass::Defaulted),
 };
 constexpr RecordSpec<PropSchema> kPropSchemaRecord("PropSchema", kPropFields);
 
@@ -60,8 +59,7 @@ constexpr Field kComponentFields[] = {
     field<&ComponentSchema::description, read_optional<read_text>>("description",
                                                                    FieldClass::Defaulted),
 };
-constexpr RecordSpec<ComponentSchema> kComponentSchemaRecord("ComponentSchema",
-                                                             kComponentFields);
+constexpr RecordSpec<ComponentSchema> kComponentSchemaRecord("ComponentSchema", kComponentFields);
 
 // A two-element array: the name, then its prop schema. Its elements are read before its
 // length is judged too long.

@@ -179,15 +179,14 @@ void validate_attribute(const AttributeNode& attr, const ComponentNode& componen
   const AttributeKind kind = attribute_kind(attr.value);
   if (kind == AttributeKind::Variable) return;  // resolved later, so any type may hold it
   if (!type_accepts(prop->type, kind)) {
-    report(out, msg_wrong_type(attr.name, name, expected_text(prop->type), kind_name(kind)),
-           name, attr.position);
+    report(out, msg_wrong_type(attr.name, name, expected_text(prop->type), kind_name(kind)), name,
+           attr.position);
     return;
   }
   if (prop->type == PropType::Enum && prop->values) {
     const auto& text = std::get<std::string>(attr.value);
     if (!tables.values(*prop).contains(text)) {
-      report(out, msg_not_in_enum(attr.name, name, join(*prop->values), text), name,
-             attr.position);
+      report(out, msg_not_in_enum(attr.name, name, join(*prop->values), text), name, attr.position);
     }
   }
 }
@@ -234,8 +233,8 @@ const ComponentTables* validate_component(const ComponentNode& component, Schema
 
 // Components directly in a list take the list's restriction; the containers between a
 // component and its parent component lift it.
-void validate_children(const NodeList& nodes, SchemaTables& tables,
-                       std::vector<Diagnostic>& out, Restriction restriction) {
+void validate_children(const NodeList& nodes, SchemaTables& tables, std::vector<Diagnostic>& out,
+                       Restriction restriction) {
   struct Frame {
     const NodeList* nodes;
     size_t next;

@@ -238,9 +238,9 @@ TEST(ReadSchema, WhatIsKept) {
   EXPECT_TRUE(bare.global_props.empty());
 
   const std::pair<const char*, PropType> types[] = {
-      {"string", PropType::String}, {"number", PropType::Number},
-      {"boolean", PropType::Boolean}, {"enum", PropType::Enum},
-      {"object", PropType::Object}, {"array", PropType::Array},
+      {"string", PropType::String},     {"number", PropType::Number},
+      {"boolean", PropType::Boolean},   {"enum", PropType::Enum},
+      {"object", PropType::Object},     {"array", PropType::Array},
       {"variable", PropType::Variable}, {"any", PropType::Any}};
   for (const auto& [name, type] : types) {
     const std::string quoted = '"' + std::string(name) + '"';

@@ -13,8 +13,7 @@ Position at(uint64_t line, uint64_t column) {
   return Position{{line, column, 0}, {line, column + 1, 0}};
 }
 
-AttributeNode attr(std::string name, AttributeValue value, uint64_t line = 1,
-                   uint64_t column = 1) {
+AttributeNode attr(std::string name, AttributeValue value, uint64_t line = 1, uint64_t column = 1) {
   return AttributeNode{std::move(name), std::move(value), at(line, column)};
 }
 
@@ -97,15 +96,14 @@ TEST(Validate, TypeMatrix) {
     const char* passes;  // a variable reference passes every type
   };
   const Type types[] = {
-      {PropType::String, "string", "sv"},   {PropType::Number, "number", "nv"},
-      {PropType::Boolean, "boolean", "bv"}, {PropType::Enum, "string (enum)", "sv"},
-      {PropType::Object, "object", "ov"},   {PropType::Array, "array", "av"},
+      {PropType::String, "string", "sv"},    {PropType::Number, "number", "nv"},
+      {PropType::Boolean, "boolean", "bv"},  {PropType::Enum, "string (enum)", "sv"},
+      {PropType::Object, "object", "ov"},    {PropType::Array, "array", "av"},
       {PropType::Variable, "variable", "v"}, {PropType::Any, "", "zbnsaov"},
   };
   for (const Type& t : types) {
     for (const Value& v : values) {
-      SCOPED_TRACE(std::string(enum_name(t.type)) + " given " + v.actual + " (" + v.code +
-                   ")");
+      SCOPED_TRACE(std::string(enum_name(t.type)) + " given " + v.actual + " (" + v.code + ")");
       auto found = check_one(prop(t.type), v.value);
       if (std::string_view(t.passes).find(v.code) != std::string_view::npos) {
         EXPECT_EQ(found, std::vector<Diagnostic>{});
@@ -147,8 +145,7 @@ TEST(Validate, Enumerations) {
     }
   }
   // Values restrict only enum props.
-  EXPECT_EQ(check_one(prop(PropType::String, false, std::vector<std::string>{}),
-                      std::string("x")),
+  EXPECT_EQ(check_one(prop(PropType::String, false, std::vector<std::string>{}), std::string("x")),
             std::vector<Diagnostic>{});
 }
 
@@ -186,8 +183,7 @@ TEST(Validate, RequiredUnknownAndGlobalProps) {
         err("prop `twice` on <X> expects boolean, got string", "X", 8, 10)}},
       {"unknown props warn at their own position, in attribute order, after missing props",
        {attr("zz", true, 9, 30), attr("Opt", true, 9, 40), attr("b", true)},
-       {err("missing required prop `a`", "X", 4, 2),
-        warn("unknown prop `zz` on <X>", "X", 9, 30),
+       {err("missing required prop `a`", "X", 4, 2), warn("unknown prop `zz` on <X>", "X", 9, 30),
         warn("unknown prop `Opt` on <X>", "X", 9, 40)}},
   };
   for (const Case& c : cases) {
@@ -224,8 +220,8 @@ TEST(Validate, WalkOrderAndStructure) {
 
   NodeList top;
   top.push_back(comp("Foo", at(1, 1), {}, std::move(unknown_body)));
-  top.push_back(comp("Box", at(5, 1), {attr("size", std::string("big"), 5, 6)},
-                     std::move(box_body)));
+  top.push_back(
+      comp("Box", at(5, 1), {attr("size", std::string("big"), 5, 6)}, std::move(box_body)));
   top.push_back(comp("Closed", at(15, 1), {}, std::move(closed_body)));
   NodeList item;
   item.push_back(comp("Box", at(20, 3)));

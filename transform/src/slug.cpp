@@ -27,8 +27,7 @@ bool slug_walk_enters(NodeKind kind) {
     case NodeKind::Strong:
     case NodeKind::Strikethrough:
     case NodeKind::FootnoteDefinition:
-    case NodeKind::Component:
-      return true;
+    case NodeKind::Component: return true;
     case NodeKind::Heading:
     case NodeKind::DefinitionList:
     case NodeKind::DefinitionTerm:
@@ -42,8 +41,7 @@ bool slug_walk_enters(NodeKind kind) {
     case NodeKind::Citation:
     case NodeKind::CrossRef:
     case NodeKind::Variable:
-    case NodeKind::Error:
-      return false;
+    case NodeKind::Error: return false;
   }
   return false;
 }

@@ -10,17 +10,18 @@ namespace {
 using namespace zuv::testing;
 
 Root headed_document() {
-  return root_of({component("TableOfContents"), heading(2, "Getting Started"),
-                  heading(3, "Install")});
+  return root_of(
+      {component("TableOfContents"), heading(2, "Getting Started"), heading(3, "Install")});
 }
 
 TEST(Pipeline, DefaultOrderGivesLinkedContents) {
   Root root = headed_document();
   apply_transforms(default_transforms(), root, "");
-  EXPECT_EQ(outline(root.children),
-            R"(component(TableOfContents)[list[list_item2[link(#getting-started)["Getting Started"]] )"
-            R"(list_item3[link(#install)["Install"]]]] )"
-            R"(heading2#getting-started["Getting Started"] heading3#install["Install"])");
+  EXPECT_EQ(
+      outline(root.children),
+      R"(component(TableOfContents)[list[list_item2[link(#getting-started)["Getting Started"]] )"
+      R"(list_item3[link(#install)["Install"]]]] )"
+      R"(heading2#getting-started["Getting Started"] heading3#install["Install"])");
 
   // Contents built before the slugs: empty urls, while the headings still get ids.
   TransformList reversed;

@@ -22,9 +22,9 @@ TEST(TableOfContents, FlatListOfLevelsInRangeWithZeroPositions) {
   marked.isInline = true;
   marked.attributes.push_back({"title", std::string("Contents"), one_line(1, 1, 0, 5)});
   marked.position = one_line(1, 1, 0, 20);
-  Root root = root_of({Node(NodeKind::Component, marked),
-                       heading_with_id(1, "Title", "title"), heading_with_id(2, "Setup", "setup"),
-                       heading_with_id(3, "Linux", "linux"), heading_with_id(4, "Deep", "deep")});
+  Root root = root_of({Node(NodeKind::Component, marked), heading_with_id(1, "Title", "title"),
+                       heading_with_id(2, "Setup", "setup"), heading_with_id(3, "Linux", "linux"),
+                       heading_with_id(4, "Deep", "deep")});
   TableOfContentsTransform().transform(root, "");
 
   constexpr const char* kZero =
@@ -79,8 +79,8 @@ TEST(TableOfContents, EntriesFromTheWholeTree) {
       // No depth: not listed.
       heading(std::nullopt, {text("Levelless")}, "levelless"),
       heading(std::optional<uint8_t>(2),
-              {text("Use "), code_inline("x"), Node(NodeKind::MathInline,
-                                                    MathNode{"y", MathExpr::ident("y"), {}}),
+              {text("Use "), code_inline("x"),
+               Node(NodeKind::MathInline, MathNode{"y", MathExpr::ident("y"), {}}),
                block(NodeKind::Strong, {text("it")})},
               "use"),
   });
@@ -129,7 +129,8 @@ TEST(TableOfContents, AutoInsertOnlyWithoutPlaceholder) {
   const std::tuple<NodeList, bool, std::string> cases[] = {
       {nodes, true, toc + R"( paragraph["p"] heading2#a["A"])"},
       {nodes, false, R"(paragraph["p"] heading2#a["A"])"},
-      {{paragraph({text("p")}), placeholder(), heading_with_id(2, "A", "a")}, true,
+      {{paragraph({text("p")}), placeholder(), heading_with_id(2, "A", "a")},
+       true,
        R"(paragraph["p"] )" + toc + R"( heading2#a["A"])"},
       {{paragraph({text("p")})}, true, R"(paragraph["p"])"},
   };

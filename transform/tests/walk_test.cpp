@@ -1,9 +1,9 @@
+#include "zuv/walk.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "zuv/walk.h"
 
 namespace zuv {
 namespace {
@@ -24,9 +24,9 @@ NodeList sample() {
   nodes.push_back(Node(NodeKind::Link, LinkNode{"u", std::nullopt, {text("d")}, {}}));
   nodes.push_back(Node(NodeKind::Image, ImageNode{"i", std::nullopt, "alt", {text("e")}, {}}));
   nodes.push_back(block(NodeKind::Html, {text("<br>")}));
-  nodes.push_back(block(NodeKind::DefinitionList,
-                        {block(NodeKind::DefinitionTerm, {text("f")}),
-                         block(NodeKind::DefinitionDescription, {text("g")})}));
+  nodes.push_back(
+      block(NodeKind::DefinitionList, {block(NodeKind::DefinitionTerm, {text("f")}),
+                                       block(NodeKind::DefinitionDescription, {text("g")})}));
   nodes.push_back(Node(NodeKind::FootnoteDefinition, FootnoteNode{"1", {text("h")}, {}}));
   // A reference's children are never entered, whatever it holds.
   nodes.push_back(Node(NodeKind::FootnoteReference, FootnoteNode{"1", {text("X")}, {}}));
@@ -35,9 +35,9 @@ NodeList sample() {
   nodes.push_back(Node(NodeKind::CrossRef, CrossRefNode{"t", {}}));
   nodes.push_back(Node(NodeKind::Variable, VariableNode{"v", {}}));
   nodes.push_back(Node(NodeKind::Error, ErrorNode{"m", "raw", {}}));
-  nodes.push_back(Node(NodeKind::Component,
-                       ComponentNode{"C", false, {}, {block(NodeKind::Paragraph, {text("i")})},
-                                     "raw", {}}));
+  nodes.push_back(
+      Node(NodeKind::Component,
+           ComponentNode{"C", false, {}, {block(NodeKind::Paragraph, {text("i")})}, "raw", {}}));
   return nodes;
 }
 
@@ -47,11 +47,34 @@ TEST(WalkNodes, PreOrderThroughTheContainerKinds) {
     seen.emplace_back(n.kind == NodeKind::Text ? n.as<TextNode>().value
                                                : std::string(node_kind_tag(n.kind)));
   });
-  const std::vector<std::string> expected = {
-      "a", "emphasis", "b", "strong", "c", "code_inline", "link", "d", "image", "e", "html",
-      "<br>", "definition_list", "definition_term", "f", "definition_description", "g",
-      "footnote_definition", "h", "footnote_reference", "math_inline", "citation", "cross_ref",
-      "variable", "error", "component", "paragraph", "i"};
+  const std::vector<std::string> expected = {"a",
+                                             "emphasis",
+                                             "b",
+                                             "strong",
+                                             "c",
+                                             "code_inline",
+                                             "link",
+                                             "d",
+                                             "image",
+                                             "e",
+                                             "html",
+                                             "<br>",
+                                             "definition_list",
+                                             "definition_term",
+                                             "f",
+                                             "definition_description",
+                                             "g",
+                                             "footnote_definition",
+                                             "h",
+                                             "footnote_reference",
+                                             "math_inline",
+                                             "citation",
+                                             "cross_ref",
+                                             "variable",
+                                             "error",
+                                             "component",
+                                             "paragraph",
+                                             "i"};
   EXPECT_EQ(seen, expected);
 }
 

@@ -1,5 +1,7 @@
 #include "zuv/json.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <array>
 #include <cassert>
@@ -11,7 +13,6 @@
 #include <stdexcept>
 #include <tuple>
 #include <vector>
-#include <sys/mman.h>
 
 namespace zuv {
 
@@ -83,7 +84,9 @@ uintptr_t JsonKey::own(std::string_view text) {
 
 uintptr_t JsonKey::empty_bits() noexcept { return reinterpret_cast<uintptr_t>(kEmptyKeyText); }
 
-void JsonKey::free_text() noexcept { ::operator delete(reinterpret_cast<void*>(bits_ & ~kTagMask)); }
+void JsonKey::free_text() noexcept {
+  ::operator delete(reinterpret_cast<void*>(bits_ & ~kTagMask));
+}
 
 JsonKey& JsonKey::operator=(const JsonKey& other) {
   if (this != &other) *this = JsonKey(other);
@@ -101,10 +104,9 @@ JsonObject::~JsonObject() = default;
 
 void JsonObject::insert(JsonKey key, JsonValue value) {
   std::string_view k = key.text();
-  auto it = std::lower_bound(entries_.begin(), entries_.end(), k,
-                             [](const JsonMember& m, std::string_view t) {
-                               return key_less(m.key.text(), t);
-                             });
+  auto it = std::lower_bound(
+      entries_.begin(), entries_.end(), k,
+      [](const JsonMember& m, std::string_view t) { return key_less(m.key.text(), t); });
   if (it != entries_.end() && it->key.text() == k) {
     it->value = std::move(value);
     return;
@@ -146,10 +148,9 @@ bool operator==(const JsonObject& a, const JsonObject& b) {
 }
 
 const JsonValue* find_member(std::span<const JsonMember> members, std::string_view key) {
-  auto it = std::lower_bound(members.begin(), members.end(), key,
-                             [](const JsonMember& m, std::string_view t) {
-                               return key_less(m.key.text(), t);
-                             });
+  auto it = std::lower_bound(
+      members.begin(), members.end(), key,
+      [](const JsonMember& m, std::string_view t) { return key_less(m.key.text(), t); });
   if (it != members.end() && it->key.text() == key) return &it->value;
   return nullptr;
 }
@@ -306,9 +307,7 @@ JsonValue JsonValue::make_object(JsonObject o) {
   return v;
 }
 
-const JsonValue* JsonValue::get(std::string_view key) const {
-  return find_member(members(), key);
-}
+const JsonValue* JsonValue::get(std::string_view key) const { return find_member(members(), key); }
 
 std::string& JsonValue::as_string() {
   assert(kind_ == Kind::String);

@@ -192,8 +192,9 @@ constexpr std::span<const Field> fields_of(std::type_identity<MathError>) { retu
 // Every payload record is read, as fields of its own or (operator, space) by a reader of its
 // own, so a kind whose record is new cannot be left out.
 static_assert(detail::every_alternative<MathPayload>([]<class P>(std::type_identity<P>) {
-                return std::is_same_v<P, MathOperator> || std::is_same_v<P, MathSpace> ||
-                       requires { fields_of(std::type_identity<P>{}); };
+                return std::is_same_v<P, MathOperator> || std::is_same_v<P, MathSpace> || requires {
+                  fields_of(std::type_identity<P>{});
+                };
               }),
               "a math payload record has no reader");
 

@@ -85,8 +85,7 @@ DictResult<AttributeValue> attribute_value_from_content(const JsonValue& value, 
   switch (value.kind()) {
     case JsonValue::Kind::Null: return AttributeValue();
     case JsonValue::Kind::Bool: return AttributeValue(std::in_place_type<bool>, value.as_bool());
-    case JsonValue::Kind::Unsigned:
-      return AttributeValue(JsonNumber::from_u64(value.as_u64()));
+    case JsonValue::Kind::Unsigned: return AttributeValue(JsonNumber::from_u64(value.as_u64()));
     case JsonValue::Kind::Signed: return AttributeValue(JsonNumber::from_i64(value.as_i64()));
     case JsonValue::Kind::Float: return AttributeValue(JsonNumber::from_f64(value.as_f64()));
     case JsonValue::Kind::String:

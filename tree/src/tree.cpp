@@ -1,9 +1,10 @@
+#include "zuv/tree.h"
+
 #include <algorithm>
 #include <concepts>
 #include <type_traits>
 
 #include "zuv/math_tree.h"
-#include "zuv/tree.h"
 
 namespace zuv {
 
@@ -29,7 +30,7 @@ template <class P>
 constexpr bool kHasChildren = requires(P& p) {
   { p.children } -> std::same_as<NodeList&>;
 };
-#define ZUV_NODE_WALK_CHECK(id, tag, payload, walk)                                        \
+#define ZUV_NODE_WALK_CHECK(id, tag, payload, walk) \
   static_assert(!walk || kHasChildren<payload>, "a walked kind needs a record with children");
 ZUV_NODE_KINDS(ZUV_NODE_WALK_CHECK)
 #undef ZUV_NODE_WALK_CHECK
@@ -55,9 +56,7 @@ Position& Node::position() {
   return std::visit([](auto& p) -> Position& { return detail::unbox(p).position; }, payload);
 }
 
-const NodeList* node_children(const Node& node) {
-  return node_children(const_cast<Node&>(node));
-}
+const NodeList* node_children(const Node& node) { return node_children(const_cast<Node&>(node)); }
 
 NodeList* node_children(Node& node) {
   if (!kWalksChildren[static_cast<size_t>(node.kind)]) return nullptr;

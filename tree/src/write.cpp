@@ -65,8 +65,8 @@ constexpr bool in_key_order() {
 }
 
 // The key of each space, in `SpaceKind` order.
-constexpr Key kSpaceKeys[] = {K::thin, K::medium, K::thick, K::quad, K::q_quad, K::neg_thin,
-                              K::custom};
+constexpr Key kSpaceKeys[] = {K::thin,   K::medium,   K::thick, K::quad,
+                              K::q_quad, K::neg_thin, K::custom};
 static_assert([] {
   const auto& names = EnumNames<SpaceKind>::names;
   if (std::size(kSpaceKeys) != std::size(names)) return false;
@@ -185,10 +185,8 @@ class Writer {
   static JsonValue value_of(uint32_t u) { return JsonValue::make_u64(u); }
   static JsonValue value_of(uint8_t u) { return JsonValue::make_u64(u); }
   template <class E>
-    requires requires { EnumNames<E>::names; }
-  static JsonValue value_of(const E& e) {
-    return JsonArena::static_string(enum_name(e));
-  }
+  requires requires { EnumNames<E>::names; }
+  static JsonValue value_of(const E& e) { return JsonArena::static_string(enum_name(e)); }
   template <class T>
   JsonValue value_of(const std::vector<T>& items) {
     return array(items, [this](const T& item) { return value_of(item); });
@@ -240,7 +238,7 @@ class Writer {
 
 // Every payload record has its writer, so a kind whose record is new cannot be left out.
 constexpr auto kWritable = []<class P>(std::type_identity<P>) {
-  return requires(Writer& w, std::string_view tag, const P& p) {
+  return requires(Writer & w, std::string_view tag, const P& p) {
     w.payload(tag, detail::unbox(p));
   };
 };
@@ -302,19 +300,17 @@ JsonValue Writer::payload(std::string_view tag, const LinkNode& l) {
 }
 
 JsonValue Writer::payload(std::string_view tag, const ImageNode& i) {
-  return object(put_opt<K::alt>(i.alt), put<K::children>(i.children),
-                put<K::position>(i.position), put_opt<K::title>(i.title), type(tag),
-                put<K::url>(i.url));
+  return object(put_opt<K::alt>(i.alt), put<K::children>(i.children), put<K::position>(i.position),
+                put_opt<K::title>(i.title), type(tag), put<K::url>(i.url));
 }
 
 JsonValue Writer::payload(std::string_view tag, const FootnoteNode& f) {
-  return object(put<K::children>(f.children), put<K::label>(f.label),
-                put<K::position>(f.position), type(tag));
+  return object(put<K::children>(f.children), put<K::label>(f.label), put<K::position>(f.position),
+                type(tag));
 }
 
 JsonValue Writer::payload(std::string_view tag, const MathNode& m) {
-  return object(put<K::position>(m.position), put<K::raw>(m.raw), put<K::tree>(m.tree),
-                type(tag));
+  return object(put<K::position>(m.position), put<K::raw>(m.raw), put<K::tree>(m.tree), type(tag));
 }
 
 JsonValue Writer::payload(std::string_view tag, const MathDisplayNode& m) {
@@ -334,8 +330,8 @@ JsonValue Writer::payload(std::string_view tag, const CrossRefNode& c) {
 JsonValue Writer::payload(std::string_view tag, const ComponentNode& c) {
   const PutIf<K::rawContent, std::string> raw{c.rawContent.empty() ? nullptr : &c.rawContent};
   return object(put<K::attributes>(c.attributes), put<K::children>(c.children),
-                put<K::isInline>(c.isInline), put<K::name>(c.name),
-                put<K::position>(c.position), raw, type(tag));
+                put<K::isInline>(c.isInline), put<K::name>(c.name), put<K::position>(c.position),
+                raw, type(tag));
 }
 
 JsonValue Writer::payload(std::string_view tag, const VariableNode& v) {

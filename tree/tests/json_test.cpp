@@ -1,3 +1,5 @@
+#include "zuv/json.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -5,10 +7,8 @@
 #include <memory>
 #include <new>
 
-#include "json_text.h"
-
 #include "json_testing.h"
-#include "zuv/json.h"
+#include "json_text.h"
 
 namespace zuv {
 namespace {

@@ -23,7 +23,8 @@ std::string sub(std::string text) {
       {"@Z", R"({"type":3,"value":"z"})"},
   };
   for (const auto& [name, expr] : names) {
-    for (size_t at; (at = text.find(name)) != std::string::npos;) text.replace(at, name.size(), expr);
+    for (size_t at; (at = text.find(name)) != std::string::npos;)
+      text.replace(at, name.size(), expr);
   }
   return text;
 }
@@ -122,7 +123,8 @@ TEST(ReadMath, KindFaults) {
       {R"({"type":"error"})", "missing field `raw`"},
       {R"({"type":"error","raw":"r"})", "missing field `message`"},
       {R"({"type":"error","raw":1,"message":2})", "invalid type: integer `2`, expected a string"},
-      {R"(["error","r"])", "invalid length 1, expected struct variant MathExpr::Error with 2 elements"},
+      {R"(["error","r"])",
+       "invalid length 1, expected struct variant MathExpr::Error with 2 elements"},
       {R"({"type":"operator","symbol":"+"})", "missing field `kind`"},
       {R"({"type":"operator"})", "missing field `symbol`"},
       {R"(["operator","+"])", "invalid length 1, expected struct MathOperator with 2 elements"},
@@ -145,7 +147,8 @@ TEST(ReadMath, KindFaults) {
       {R"({"type":"subsuperscript","base":@X,"script":@Y,"sup":@Z})", "missing field `sub`"},
       {R"({"type":"subsuperscript","base":@X,"sup":@BAD})",
        "invalid type: integer `5`, expected a string"},
-      {R"(["sqrt",@X])", "invalid length 1, expected struct variant MathExpr::Sqrt with 2 elements"},
+      {R"(["sqrt",@X])",
+       "invalid length 1, expected struct variant MathExpr::Sqrt with 2 elements"},
       {R"({"type":"sqrt","index":5,"body":@X})",
        "invalid type: integer `5`, expected internally tagged enum MathExpr"},
       {R"({"type":"sqrt","index":{},"body":@X})", "missing field `type`"},
@@ -180,11 +183,11 @@ TEST(ReadMath, KindFaults) {
       {R"({"type":"big_operator","op":["S"],"limits":"limits"})",
        "invalid length 1, expected struct MathOperator with 2 elements"},
       {R"({"type":"big_operator","op":{"type":"operator","symbol":"S","kind":"relation"},
-           "limits":"limits"})", "ok"},
+           "limits":"limits"})",
+       "ok"},
       {R"({"type":"big_operator","op":@OP,"limits":"limits","lower":5})",
        "invalid type: integer `5`, expected internally tagged enum MathExpr"},
-      {R"({"type":"big_operator","op":@OP,"limits":"limits","lower":{}})",
-       "missing field `type`"},
+      {R"({"type":"big_operator","op":@OP,"limits":"limits","lower":{}})", "missing field `type`"},
       {R"({"type":"big_operator","limits":"limit"})",
        "unknown variant `limit`, expected one of `display_limits`, `limits`, `no_limits`"},
       {R"({"type":"big_operator"})", "missing field `op`"},

@@ -31,10 +31,16 @@ TEST(ReadMessages, FoundTexts) {
 
 TEST(ReadMessages, FloatsInMessages) {
   const std::pair<double, const char*> cases[] = {
-      {1e15, "1000000000000000.0"}, {1e16, "1e+16"},     {1e-5, "0.00001"},
-      {1e-6, "1e-6"},               {0.1, "0.1"},        {1.5e-7, "1.5e-7"},
+      {1e15, "1000000000000000.0"},
+      {1e16, "1e+16"},
+      {1e-5, "0.00001"},
+      {1e-6, "1e-6"},
+      {0.1, "0.1"},
+      {1.5e-7, "1.5e-7"},
       {123456789012345680000.0, "1.2345678901234568e+20"},
-      {-0.0, "-0.0"},               {100.0, "100.0"},    {1.0, "1.0"},
+      {-0.0, "-0.0"},
+      {100.0, "100.0"},
+      {1.0, "1.0"},
   };
   for (const auto& [f, text] : cases) {
     EXPECT_EQ(describe_found_value(JsonValue::make_f64(f)),
@@ -49,12 +55,12 @@ TEST(ReadMessages, EscapesFoundStrings) {
       {"t\tr\rn\n", "t\\tr\\rn\\n"},
       {std::string_view("z\0z", 3), "z\\0z"},
       {"\x1b\x7f", "\\u{1b}\\u{7f}"},
-      {"\xC3\xA9", "\xC3\xA9"},                         // é stays
-      {"e\xCC\x81", "e\\u{301}"},                       // combining acute accent
+      {"\xC3\xA9", "\xC3\xA9"},    // é stays
+      {"e\xCC\x81", "e\\u{301}"},  // combining acute accent
       {"\xC2\xA0|\xE2\x80\x8B|\xE2\x80\xA8", "\\u{a0}|\\u{200b}|\\u{2028}"},  // Zs, Cf, Zl
-      {"\xEE\x80\x80", "\\u{e000}"},                    // private use
-      {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},         // an emoji is printable
-      {"\xF3\xA0\x80\x81", "\\u{e0001}"},               // a tag character (Cf)
+      {"\xEE\x80\x80", "\\u{e000}"},                                          // private use
+      {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},                       // an emoji is printable
+      {"\xF3\xA0\x80\x81", "\\u{e0001}"},                             // a tag character (Cf)
       {"\xF0\xB0\x80\x80\xEF\xBF\xBF", "\xF0\xB0\x80\x80\\u{ffff}"},  // assigned; Cn
   };
   for (const auto& [text, escaped] : cases) {

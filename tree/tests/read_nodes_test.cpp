@@ -58,20 +58,17 @@ TEST(ReadRoot, FaultsInReadingOrder) {
       {R"(["root", null, [], {"start":@S}])", "missing field `end`"},
       {R"(["root", null, [], {}])", "missing field `start`"},
       {R"(["root", null, [], [@S]])", "invalid length 1, expected struct Position with 2 elements"},
-      {R"(["root", null, [], [@S, @S, @S]])",
-       "invalid length 3, expected fewer elements in array"},
+      {R"(["root", null, [], [@S, @S, @S]])", "invalid length 3, expected fewer elements in array"},
       {R"(["root", null, [], [[0, 0, 0], [1, 1, 1]]])", "ok"},
       {R"(["root", null, [], [{"line":1,"column":1}, @S]])", "missing field `offset`"},
       {R"(["root", null, [], [[1, 1], @S]])",
        "invalid length 2, expected struct Point with 3 elements"},
       {R"(["root", null, [], [[1, 1, 1, 1], @S]])",
        "invalid length 4, expected fewer elements in array"},
-      {R"(["root", null, [], [[-1, 1, 1], @S]])",
-       "invalid value: integer `-1`, expected usize"},
+      {R"(["root", null, [], [[-1, 1, 1], @S]])", "invalid value: integer `-1`, expected usize"},
       {R"(["root", null, [], [[1.0, 1, 1], @S]])",
        "invalid type: floating point `1.0`, expected usize"},
-      {R"(["root", null, [], [[true, 1, 1], @S]])",
-       "invalid type: boolean `true`, expected usize"},
+      {R"(["root", null, [], [[true, 1, 1], @S]])", "invalid type: boolean `true`, expected usize"},
       {R"(["root", null, [], [[18446744073709551615, 1, 1], @S]])", "ok"},
       {R"(["root", null, [], null])", "invalid type: null, expected struct Position"},
   };
@@ -82,9 +79,13 @@ TEST(ReadRoot, FaultsInReadingOrder) {
 
 TEST(ReadRoot, FrontMatterIsTakenOverUnchanged) {
   const std::pair<const char*, const char*> cases[] = {
-      {"null", "null"}, {"false", "false"}, {"0", "0"}, {R"("")", R"("")"},
-      {"[]", "[]"},     {"{}", "{}"},       {R"({"b":[1,-2,2.5],"a":{"x":null}})",
-                                              R"({"a":{"x":null},"b":[1,-2,2.5]})"},
+      {"null", "null"},
+      {"false", "false"},
+      {"0", "0"},
+      {R"("")", R"("")"},
+      {"[]", "[]"},
+      {"{}", "{}"},
+      {R"({"b":[1,-2,2.5],"a":{"x":null}})", R"({"a":{"x":null},"b":[1,-2,2.5]})"},
   };
   for (const auto& [fm, written] : cases) {
     auto r = read_root_text(std::string(R"({"type":"root","children":[],"position":@P,)") +
@@ -205,8 +206,7 @@ TEST(ReadNode, PayloadFaults) {
       {R"({"type":"list","ordered":1,"children":[],"position":@P})",
        "invalid type: integer `1`, expected a boolean"},
       {R"({"type":"thematic_break","position":@P})", "missing field `children`"},
-      {R"({"type":"footnote_reference","label":"1","position":@P})",
-       "missing field `children`"},
+      {R"({"type":"footnote_reference","label":"1","position":@P})", "missing field `children`"},
       {R"({"type":"error","message":"m","position":@P})", "missing field `rawContent`"},
       {R"({"type":"error","message":"m","raw_content":"","position":@P})",
        "missing field `rawContent`"},
@@ -241,9 +241,11 @@ TEST(ReadNode, PayloadFaults) {
 TEST(ReadNode, ComponentRawContentAndAttributes) {
   const std::pair<const char*, const char*> cases[] = {
       {R"({"type":"component","name":"C","isInline":false,"attributes":[],"children":[],
-           "position":@P})", "ok"},
+           "position":@P})",
+       "ok"},
       {R"({"type":"component","name":"C","isInline":false,"attributes":[],"children":[],
-           "rawContent":null,"position":@P})", "invalid type: null, expected a string"},
+           "rawContent":null,"position":@P})",
+       "invalid type: null, expected a string"},
       // The default stands in for a missing last-but-one element, but the position is then
       // missing: an array form needs all six elements.
       {R"(["component","C",false,[],[]])",
@@ -261,8 +263,7 @@ TEST(ReadNode, ComponentRawContentAndAttributes) {
        "invalid length 2, expected struct AttributeNode with 3 elements"},
       {R"(["component","C",false,[["a",1,@P,0]],[],"",@P])",
        "invalid length 4, expected 3 elements in sequence"},
-      {R"(["component","C",false,[{"name":"a","position":@P}],[],"",@P])",
-       "missing field `value`"},
+      {R"(["component","C",false,[{"name":"a","position":@P}],[],"",@P])", "missing field `value`"},
   };
   for (const auto& [node, message] : cases) {
     EXPECT_EQ(top_message(node), message) << node;
@@ -349,12 +350,12 @@ TEST(ReadNode, VariableAttributeValues) {
   };
   for (const auto& c : cases) {
     const std::string node = R"({"type":"component","name":"C","isInline":true,"children":[],
-        "position":@P,"attributes":[{"name":"v","position":@P,"value":)" + c.value + "}]}";
+        "position":@P,"attributes":[{"name":"v","position":@P,"value":)" +
+                             c.value + "}]}";
     auto r = read_root_text(testing::wrap_top(node));
     ASSERT_TRUE(r) << r.error().message;
     const Node& component = r.value().children[0];
-    EXPECT_EQ(attribute_kind(component.as<ComponentNode>().attributes[0].value), c.kind)
-        << c.value;
+    EXPECT_EQ(attribute_kind(component.as<ComponentNode>().attributes[0].value), c.kind) << c.value;
     // Writing it again gives the same dict.
     auto written = node_to_value(component);
     const JsonValue* value = written.get("attributes");

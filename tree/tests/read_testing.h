@@ -46,19 +46,16 @@ inline std::string wrap_top(std::string_view node) {
 }
 // A root around one node nested in a paragraph.
 inline std::string wrap_nested(std::string_view node) {
-  return wrap_top(R"({"type":"paragraph","position":@P,"children":[)" + std::string(node) +
-                  "]}");
+  return wrap_top(R"({"type":"paragraph","position":@P,"children":[)" + std::string(node) + "]}");
 }
 // A root around one math expression, the tree of an inline math node.
 inline std::string wrap_math(std::string_view expr) {
-  return wrap_top(R"({"type":"math_inline","raw":"","position":@P,"tree":)" +
-                  std::string(expr) + "}");
+  return wrap_top(R"({"type":"math_inline","raw":"","position":@P,"tree":)" + std::string(expr) +
+                  "}");
 }
 
 inline std::string top_message(std::string_view node) { return root_message(wrap_top(node)); }
-inline std::string nested_message(std::string_view node) {
-  return root_message(wrap_nested(node));
-}
+inline std::string nested_message(std::string_view node) { return root_message(wrap_nested(node)); }
 inline std::string math_message(std::string_view expr) { return root_message(wrap_math(expr)); }
 
 // The math tree read from `expr`, written again; or the failure's text.

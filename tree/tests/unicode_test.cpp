@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "zuv/unicode.h"
+
+#include <gtest/gtest.h>
 
 namespace zuv {
 namespace {
@@ -8,9 +8,15 @@ namespace {
 TEST(Unicode, TrimsWhiteSpaceOnly) {
   const std::pair<std::string_view, std::string_view> cases[] = {
       {"  a b \t\n", "a b"},
-      {"\xc2\xa0" "x" "\xe3\x80\x80", "x"},            // no-break space, ideographic space
-      {"\xe2\x80\x8b" "x", "\xe2\x80\x8b" "x"},        // zero-width space is not White_Space
-      {"\xc2\x85", ""},                                // next line
+      {"\xc2\xa0"
+       "x"
+       "\xe3\x80\x80",
+       "x"},  // no-break space, ideographic space
+      {"\xe2\x80\x8b"
+       "x",
+       "\xe2\x80\x8b"
+       "x"},             // zero-width space is not White_Space
+      {"\xc2\x85", ""},  // next line
       {"", ""},
       {"\xc3\xa9", "\xc3\xa9"},
   };

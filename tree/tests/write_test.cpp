@@ -31,8 +31,8 @@ Node block(NodeKind k, NodeList children = {}) {
 
 TEST(WriteNode, LeafKinds) {
   CodeBlockNode bare{.value = "x\n", .position = pos(0, 1)};
-  CodeBlockNode full{"x\n", "rust", "title=\"t\" {1}", "t", std::vector<uint32_t>{1, 3},
-                     true, false, "c", pos(0, 1)};
+  CodeBlockNode full{"x\n", "rust", "title=\"t\" {1}", "t", std::vector<uint32_t>{1, 3}, true,
+                     false, "c",    pos(0, 1)};
   CitationNode cite{{{"a", std::nullopt, std::nullopt}, {"b", "see", "p. 2"}}, pos(0, 1)};
   const std::pair<Node, const char*> cases[] = {
       {text("hi"), R"({"position":@P,"type":"text","value":"hi"})"},
@@ -69,14 +69,13 @@ TEST(WriteNode, LeafKinds) {
 }
 
 TEST(WriteNode, ContainerKindsShareTheStandardRecord) {
-  for (NodeKind k : {NodeKind::Paragraph, NodeKind::List, NodeKind::Blockquote,
-                     NodeKind::ThematicBreak, NodeKind::Html, NodeKind::Table,
-                     NodeKind::TableRow, NodeKind::TableCell, NodeKind::Emphasis,
-                     NodeKind::Strong, NodeKind::Strikethrough, NodeKind::DefinitionList,
-                     NodeKind::DefinitionTerm, NodeKind::DefinitionDescription}) {
-    EXPECT_JSON(node_to_value(block(k)),
-                with_pos(R"({"children":[],"position":@P,"type":")" +
-                         std::string(node_kind_tag(k)) + "\"}"));
+  for (NodeKind k :
+       {NodeKind::Paragraph, NodeKind::List, NodeKind::Blockquote, NodeKind::ThematicBreak,
+        NodeKind::Html, NodeKind::Table, NodeKind::TableRow, NodeKind::TableCell,
+        NodeKind::Emphasis, NodeKind::Strong, NodeKind::Strikethrough, NodeKind::DefinitionList,
+        NodeKind::DefinitionTerm, NodeKind::DefinitionDescription}) {
+    EXPECT_JSON(node_to_value(block(k)), with_pos(R"({"children":[],"position":@P,"type":")" +
+                                                  std::string(node_kind_tag(k)) + "\"}"));
   }
   Node heading = block(NodeKind::Heading, {text("A")});
   heading.as<StandardBlockNode>().depth = 2;
@@ -99,9 +98,8 @@ TEST(WriteNode, LinksImagesFootnotes) {
   EXPECT_JSON(node_to_value(Node(NodeKind::Link, LinkNode{"u", "t", {text("x")}, pos(0, 1)})),
               with_pos(R"({"children":[{"position":@P,"type":"text","value":"x"}],
                            "position":@P,"title":"t","type":"link","url":"u"})"));
-  EXPECT_JSON(
-      node_to_value(Node(NodeKind::Image, ImageNode{"i.png", "t", "a", {}, pos(0, 1)})),
-      with_pos(R"({"alt":"a","children":[],"position":@P,"title":"t","type":"image",
+  EXPECT_JSON(node_to_value(Node(NodeKind::Image, ImageNode{"i.png", "t", "a", {}, pos(0, 1)})),
+              with_pos(R"({"alt":"a","children":[],"position":@P,"title":"t","type":"image",
                    "url":"i.png"})"));
   EXPECT_JSON(node_to_value(Node(NodeKind::FootnoteDefinition,
                                  FootnoteNode{"1", {block(NodeKind::Paragraph)}, pos(0, 1)})),
@@ -221,8 +219,7 @@ TEST(WriteMath, EveryKind) {
        R"({"denominator":@X,"numerator":@X,"style":"auto","type":"frac"})"},
       {MathExpr(MathKind::Sqrt, MathSqrt{std::nullopt, bx(x())}),
        R"({"body":@X,"index":null,"type":"sqrt"})"},
-      {MathExpr(MathKind::Sqrt, MathSqrt{x(), bx(x())}),
-       R"({"body":@X,"index":@X,"type":"sqrt"})"},
+      {MathExpr(MathKind::Sqrt, MathSqrt{x(), bx(x())}), R"({"body":@X,"index":@X,"type":"sqrt"})"},
       {MathExpr(MathKind::Overline, MathBody{bx(x())}), R"({"body":@X,"type":"overline"})"},
       {MathExpr(MathKind::Underline, MathBody{bx(x())}), R"({"body":@X,"type":"underline"})"},
       {MathExpr(MathKind::Overbrace, MathBrace{bx(x()), std::nullopt}),
@@ -235,14 +232,14 @@ TEST(WriteMath, EveryKind) {
        R"({"base":@X,"type":"underset","under":@X})"},
       {MathExpr(MathKind::Accent, MathAccent{AccentKind::WideTilde, bx(x())}),
        R"({"body":@X,"kind":"wide_tilde","type":"accent"})"},
-      {MathExpr(MathKind::BigOperator,
-                MathBigOperator{{"\u2211", OperatorKind::Large}, LimitsStyle::DisplayLimits,
-                                std::nullopt, std::nullopt}),
+      {MathExpr(MathKind::BigOperator, MathBigOperator{{"\u2211", OperatorKind::Large},
+                                                       LimitsStyle::DisplayLimits,
+                                                       std::nullopt,
+                                                       std::nullopt}),
        R"({"limits":"display_limits","lower":null,"op":{"kind":"large","symbol":"∑"},
            "type":"big_operator","upper":null})"},
       {MathExpr(MathKind::BigOperator,
-                MathBigOperator{{"\u222b", OperatorKind::Large}, LimitsStyle::NoLimits, x(),
-                                x()}),
+                MathBigOperator{{"\u222b", OperatorKind::Large}, LimitsStyle::NoLimits, x(), x()}),
        R"({"limits":"no_limits","lower":@X,"op":{"kind":"large","symbol":"∫"},
            "type":"big_operator","upper":@X})"},
       {MathExpr(MathKind::Matrix, MathMatrix{{}, MatrixDelimiters::Bracket}),

@@ -10,11 +10,11 @@
 // Every event carries the byte range [start, end) of the input that it stands for. Containers
 // come as a Start event, their content, and an End event with the same tag and the same range,
 // properly nested: every range lies inside the range of its container (a TaskListMarker may
-// lie before the paragraph that holds it, but always inside its Item). Inline text is split into events exactly where the reference pull parser of
-// this dialect splits it, and adjacent Text events are never merged: at backslash escapes (the
-// event after the backslash starts at the escaped character), entity and character references
-// (the range covers the whole reference, the text is the decoded character), unmatched delimiter
-// runs, brackets and `<`.
+// lie before the paragraph that holds it, but always inside its Item). Inline text is split into
+// events exactly where the reference pull parser of this dialect splits it, and adjacent Text
+// events are never merged: at backslash escapes (the event after the backslash starts at the
+// escaped character), entity and character references (the range covers the whole reference, the
+// text is the decoded character), unmatched delimiter runs, brackets and `<`.
 //
 //   kind               text                              other fields
 //   Start / End        (see the tag table)               tag; End repeats Start's tag and range
@@ -137,19 +137,19 @@ enum class Alignment : std::uint8_t { None, Left, Center, Right };
 
 struct Event {
   EventKind kind = EventKind::Text;
-  Tag tag = Tag::Paragraph;            // Start and End
-  std::uint8_t level = 0;              // Start(Heading): 1 to 6
-  bool checked = false;                // TaskListMarker
-  bool fenced = false;                 // Start(CodeBlock)
-  bool ordered = false;                // Start(List): has a start number
+  Tag tag = Tag::Paragraph;               // Start and End
+  std::uint8_t level = 0;                 // Start(Heading): 1 to 6
+  bool checked = false;                   // TaskListMarker
+  bool fenced = false;                    // Start(CodeBlock)
+  bool ordered = false;                   // Start(List): has a start number
   LinkType link_type = LinkType::Inline;  // Start(Link), Start(Image)
   union {
     std::uint32_t start_number = 0;  // Start(List) when ordered
     std::uint32_t link;              // Start(Link), Start(Image): index into Events::links
     std::uint32_t table;             // Start(Table): index into Events::tables
   };
-  std::uint32_t content = 0;           // Start: the events directly inside, its End aside
-  std::size_t start = 0;  // byte range [start, end) in the input
+  std::uint32_t content = 0;  // Start: the events directly inside, its End aside
+  std::size_t start = 0;      // byte range [start, end) in the input
   std::size_t end = 0;
   std::string_view text;  // see the tables above
 };
@@ -177,9 +177,9 @@ class Events {
   Events& operator=(const Events&) = delete;
 
   std::vector<Event> events;
-  std::vector<LinkInfo> links;         // per Start(Link) and Start(Image), in order
-  std::vector<TableInfo> tables;       // per Start(Table), in order
-  std::vector<Alignment> alignments;   // the column alignments of all tables
+  std::vector<LinkInfo> links;        // per Start(Link) and Start(Image), in order
+  std::vector<TableInfo> tables;      // per Start(Table), in order
+  std::vector<Alignment> alignments;  // the column alignments of all tables
 
   std::string_view title_of(const Event& link_start) const { return links[link_start.link].title; }
   std::string_view id_of(const Event& link_start) const { return links[link_start.link].id; }

@@ -28,8 +28,8 @@ std::vector<TocEntry> collect_toc_entries(const NodeList& nodes, const TocSettin
         *heading.depth > settings.max_depth) {
       return;
     }
-    entries.push_back({collect_node_text(heading.children), heading.id, std::nullopt,
-                       *heading.depth});
+    entries.push_back(
+        {collect_node_text(heading.children), heading.id, std::nullopt, *heading.depth});
   });
   return entries;
 }

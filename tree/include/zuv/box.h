@@ -39,7 +39,7 @@ template <class T>
 class OptBox {
  public:
   OptBox() = default;
-  OptBox(std::nullopt_t) {}  // NOLINT: implicit by design
+  OptBox(std::nullopt_t) {}                                         // NOLINT: implicit by design
   OptBox(T value) : ptr_(std::make_unique<T>(std::move(value))) {}  // NOLINT
   OptBox(const OptBox& other) : ptr_(other.ptr_ ? std::make_unique<T>(*other.ptr_) : nullptr) {}
   OptBox(OptBox&&) noexcept = default;

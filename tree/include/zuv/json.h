@@ -36,6 +36,7 @@
 namespace zuv {
 
 // Every key the writers use, as an X-macro: the identifier and its text.
+// clang-format off
 #define ZUV_JSON_KEYS(X)                                                                       \
   X(alt, "alt") X(annotation, "annotation") X(attributes, "attributes") X(base, "base")       \
   X(body, "body") X(caption, "caption") X(cells, "cells") X(checked, "checked")               \
@@ -55,6 +56,7 @@ namespace zuv {
   X(start, "start") X(style, "style") X(sub, "sub") X(sup, "sup") X(symbol, "symbol")         \
   X(target, "target") X(thick, "thick") X(thin, "thin") X(title, "title") X(tree, "tree")     \
   X(type, "type") X(under, "under") X(upper, "upper") X(url, "url") X(value, "value")
+// clang-format on
 
 enum class Key : uint8_t {
 #define ZUV_KEY_ENUM(id, text) id,
@@ -192,10 +194,10 @@ class JsonValue {
  public:
   enum class Kind : uint8_t { Null, Bool, Unsigned, Signed, Float, String, Array, Object };
 
-  JsonValue() noexcept : u_(0) {}  // null
+  JsonValue() noexcept : u_(0) {}     // null
   JsonValue(const JsonValue& other);  // an owned copy
-  JsonValue(JsonValue&& other) noexcept : kind_(other.kind_), storage_(other.storage_),
-                                          size_(other.size_), u_(other.u_) {
+  JsonValue(JsonValue&& other) noexcept
+      : kind_(other.kind_), storage_(other.storage_), size_(other.size_), u_(other.u_) {
     other.kind_ = Kind::Null;
     other.storage_ = Storage::Inline;
   }
@@ -271,7 +273,8 @@ class JsonValue {
 
   // A value of `kind` and `storage` whose payload is still to be set.
   static JsonValue shell(Kind kind, Storage storage, size_t size = 0) {
-    if (size >= kLongText) [[unlikely]] too_large();
+    if (size >= kLongText) [[unlikely]]
+      too_large();
     JsonValue v;
     v.kind_ = kind;
     v.storage_ = storage;
@@ -353,8 +356,8 @@ class JsonArena {
   JsonValue string(std::string_view text);
   // A string whose text lives in static storage (a kind name, an enumeration name).
   static JsonValue static_string(std::string_view text) {
-    JsonValue v = JsonValue::shell(JsonValue::Kind::String, JsonValue::Storage::Borrowed,
-                                   text.size());
+    JsonValue v =
+        JsonValue::shell(JsonValue::Kind::String, JsonValue::Storage::Borrowed, text.size());
     v.chars_ = text.data();
     return v;
   }

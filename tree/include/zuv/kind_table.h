@@ -21,10 +21,10 @@ struct UniqueVariantOf<std::variant<Vs...>, void> {
 };
 template <class... Vs, class T, class... Ts>
 struct UniqueVariantOf<std::variant<Vs...>, T, Ts...> {
-  using type = typename UniqueVariantOf<
-      std::conditional_t<(std::is_same_v<T, Vs> || ...), std::variant<Vs...>,
-                         std::variant<Vs..., T>>,
-      Ts...>::type;
+  using type =
+      typename UniqueVariantOf<std::conditional_t<(std::is_same_v<T, Vs> || ...),
+                                                  std::variant<Vs...>, std::variant<Vs..., T>>,
+                               Ts...>::type;
 };
 template <class First, class... Ts>
 using UniqueVariant = typename UniqueVariantOf<std::variant<First>, Ts...>::type;

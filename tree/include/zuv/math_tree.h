@@ -27,6 +27,7 @@ namespace zuv {
 // name is also the type name that reading messages give it ("struct variant MathExpr::Frac").
 // The order is each kind's index, which the dict form accepts as a tag in place of the name
 // (`{"type": 9, ...}` is a frac): it is part of the format, so new kinds go at the end.
+// clang-format off
 #define ZUV_MATH_KINDS(X)                                \
   X(Ident,          "ident",          MathText)          \
   X(Number,         "number",         MathText)          \
@@ -62,6 +63,7 @@ namespace zuv {
   X(Color,          "color",          MathColor)         \
   X(Chem,           "chem",           MathText)          \
   X(Error,          "error",          MathError)
+// clang-format on
 
 enum class MathKind : uint8_t {
 #define ZUV_MATH_KIND_ENUM(id, tag, payload) id,
@@ -96,17 +98,44 @@ std::optional<MathKind> math_kind_from_tag(std::string_view tag);
 
 enum class OperatorKind : uint8_t { Binary, Relation, Prefix, Postfix, Large, Punctuation };
 enum class Delimiter : uint8_t {
-  Paren, Bracket, Brace, Angle, Pipe, DoublePipe, Floor, Ceil, None
+  Paren,
+  Bracket,
+  Brace,
+  Angle,
+  Pipe,
+  DoublePipe,
+  Floor,
+  Ceil,
+  None
 };
 enum class MatrixDelimiters : uint8_t { Plain, Paren, Bracket, Brace, Pipe, DoublePipe };
 enum class FracStyle : uint8_t { Display, Text, Auto };
 enum class MathStyle : uint8_t { Display, Text, Script, ScriptScript };
 enum class MathFont : uint8_t {
-  Roman, Bold, Italic, BoldItalic, SansSerif, Monospace, Blackboard, Calligraphic, Fraktur,
+  Roman,
+  Bold,
+  Italic,
+  BoldItalic,
+  SansSerif,
+  Monospace,
+  Blackboard,
+  Calligraphic,
+  Fraktur,
   Script
 };
 enum class AccentKind : uint8_t {
-  Hat, Tilde, Vec, Dot, Ddot, Bar, Acute, Grave, Breve, Check, WideHat, WideTilde
+  Hat,
+  Tilde,
+  Vec,
+  Dot,
+  Ddot,
+  Bar,
+  Acute,
+  Grave,
+  Breve,
+  Check,
+  WideHat,
+  WideTilde
 };
 enum class LimitsStyle : uint8_t { DisplayLimits, Limits, NoLimits };
 enum class SmashMode : uint8_t { Top, Bottom, Both };
@@ -119,19 +148,19 @@ enum class SpaceKind : uint8_t { Thin, Medium, Thick, Quad, QQuad, NegThin, Cust
 template <class E>
 struct EnumNames;
 
-#define ZUV_ENUM_NAMES(E, TYPE_NAME, ...)                                     \
-  template <>                                                                 \
-  struct EnumNames<E> {                                                       \
-    static constexpr std::string_view type_name = TYPE_NAME;                  \
-    static constexpr std::string_view names[] = {__VA_ARGS__};                \
+#define ZUV_ENUM_NAMES(E, TYPE_NAME, ...)                      \
+  template <>                                                  \
+  struct EnumNames<E> {                                        \
+    static constexpr std::string_view type_name = TYPE_NAME;   \
+    static constexpr std::string_view names[] = {__VA_ARGS__}; \
   };
 
 ZUV_ENUM_NAMES(OperatorKind, "OperatorKind", "binary", "relation", "prefix", "postfix", "large",
                "punctuation")
-ZUV_ENUM_NAMES(Delimiter, "Delimiter", "paren", "bracket", "brace", "angle", "pipe",
-               "double_pipe", "floor", "ceil", "none")
-ZUV_ENUM_NAMES(MatrixDelimiters, "MatrixDelimiters", "plain", "paren", "bracket", "brace",
-               "pipe", "double_pipe")
+ZUV_ENUM_NAMES(Delimiter, "Delimiter", "paren", "bracket", "brace", "angle", "pipe", "double_pipe",
+               "floor", "ceil", "none")
+ZUV_ENUM_NAMES(MatrixDelimiters, "MatrixDelimiters", "plain", "paren", "bracket", "brace", "pipe",
+               "double_pipe")
 ZUV_ENUM_NAMES(FracStyle, "FracStyle", "display", "text", "auto")
 ZUV_ENUM_NAMES(MathStyle, "MathStyle", "display", "text", "script", "script_script")
 ZUV_ENUM_NAMES(MathFont, "MathFont", "roman", "bold", "italic", "bold_italic", "sans_serif",
@@ -182,8 +211,14 @@ struct CaseRow;
 struct AlignRow;
 
 // ident, number, text, chem
-struct MathText { std::string value; bool operator==(const MathText&) const = default; };
-struct MathRow { MathList children; bool operator==(const MathRow&) const = default; };
+struct MathText {
+  std::string value;
+  bool operator==(const MathText&) const = default;
+};
+struct MathRow {
+  MathList children;
+  bool operator==(const MathRow&) const = default;
+};
 struct MathFenced {
   Delimiter open = Delimiter::None;
   Delimiter close = Delimiter::None;
@@ -191,7 +226,11 @@ struct MathFenced {
   bool operator==(const MathFenced&) const = default;
 };
 // superscript, subscript
-struct MathScript { MathBox base; MathBox script; bool operator==(const MathScript&) const = default; };
+struct MathScript {
+  MathBox base;
+  MathBox script;
+  bool operator==(const MathScript&) const = default;
+};
 struct MathSubsup {
   MathBox base;
   MathBox sub;
@@ -204,17 +243,32 @@ struct MathFrac {
   FracStyle style = FracStyle::Auto;
   bool operator==(const MathFrac&) const = default;
 };
-struct MathSqrt { MathOptBox index; MathBox body; bool operator==(const MathSqrt&) const = default; };
+struct MathSqrt {
+  MathOptBox index;
+  MathBox body;
+  bool operator==(const MathSqrt&) const = default;
+};
 // overline, underline, phantom, h_phantom, v_phantom
-struct MathBody { MathBox body; bool operator==(const MathBody&) const = default; };
+struct MathBody {
+  MathBox body;
+  bool operator==(const MathBody&) const = default;
+};
 // overbrace, underbrace
 struct MathBrace {
   MathBox body;
   MathOptBox annotation;
   bool operator==(const MathBrace&) const = default;
 };
-struct MathOverset { MathBox over; MathBox base; bool operator==(const MathOverset&) const = default; };
-struct MathUnderset { MathBox under; MathBox base; bool operator==(const MathUnderset&) const = default; };
+struct MathOverset {
+  MathBox over;
+  MathBox base;
+  bool operator==(const MathOverset&) const = default;
+};
+struct MathUnderset {
+  MathBox under;
+  MathBox base;
+  bool operator==(const MathUnderset&) const = default;
+};
 struct MathAccent {
   AccentKind kind = AccentKind::Hat;
   MathBox body;
@@ -297,7 +351,7 @@ using MathPayload = detail::UniqueVariant<
 #define ZUV_MATH_PAYLOAD(id, tag, payload) payload,
     ZUV_MATH_KINDS(ZUV_MATH_PAYLOAD)
 #undef ZUV_MATH_PAYLOAD
-    void>;
+        void>;
 
 // The payload alternative each kind carries, and its record.
 inline constexpr auto kMathPayloadIndex = std::to_array<uint8_t>({
@@ -322,9 +376,13 @@ struct MathExpr {
   MathExpr(MathKind k, P p);
 
   template <class P>
-  P& as() { return std::get<P>(payload); }
+  P& as() {
+    return std::get<P>(payload);
+  }
   template <class P>
-  const P& as() const { return std::get<P>(payload); }
+  const P& as() const {
+    return std::get<P>(payload);
+  }
 
   // Shorthands for the leaf kinds the parser builds most.
   static MathExpr text_kind(MathKind k, std::string value);

@@ -73,7 +73,7 @@ class [[nodiscard]] DictResult {
 
 class [[nodiscard]] DictStatus {
  public:
-  DictStatus() = default;  // success
+  DictStatus() = default;                                        // success
   DictStatus(DictFormError error) : error_(std::move(error)) {}  // NOLINT: implicit
 
   bool ok() const { return !error_; }
@@ -94,7 +94,7 @@ enum class ReadPlace : uint8_t {
 
 struct ReadContext {
   ReadPlace place = ReadPlace::Value;
-  size_t depth = 0;  // arrays and objects entered so far
+  size_t depth = 0;                                 // arrays and objects entered so far
   std::uintptr_t stack_limit = zuv::stack_limit();  // the thread's stack bound (zuv/stack.h)
 };
 
@@ -315,8 +315,8 @@ constexpr Field field_into(std::string_view key, FieldClass cls = FieldClass::Re
   return Field{key, cls, &detail::read_member_into<Member, Into>, &detail::kRecordTag<R>};
 }
 
-// A field read by `Fn(const JsonValue&, R&, ReadContext&) -> DictStatus`, for fields that are checked
-// but not stored as such.
+// A field read by `Fn(const JsonValue&, R&, ReadContext&) -> DictStatus`, for fields that are
+// checked but not stored as such.
 template <class R, auto Fn>
 constexpr Field custom_field(std::string_view key, FieldClass cls = FieldClass::Required) {
   return Field{key, cls, &detail::read_custom<R, Fn>, &detail::kRecordTag<R>};
@@ -377,7 +377,8 @@ DictStatus read_list_into(const JsonValue& value, std::vector<T>& out, ReadConte
 
 // A record standing as a value, read in place: `read_list_into<CaseRow, record_into<kSpec>>`.
 template <const auto& Spec>
-DictStatus record_into(const JsonValue& value, typename std::remove_cvref_t<decltype(Spec)>::Record& out,
+DictStatus record_into(const JsonValue& value,
+                       typename std::remove_cvref_t<decltype(Spec)>::Record& out,
                        ReadContext& ctx) {
   return read_record_into(value, Spec.info(), &out, ctx);
 }

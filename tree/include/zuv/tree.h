@@ -43,6 +43,7 @@ struct Position {
 // the tree walks descend into its children (`node_children`: kWalked) or not (kLeaf). The
 // order is each kind's index, which the dict form accepts as the tag of a nested node in
 // place of the name: it is part of the format, so new kinds go at the end.
+// clang-format off
 #define ZUV_NODE_KINDS(X)                                                        \
   X(Text,                  "text",                   TextNode,          kLeaf)   \
   X(CodeInline,            "code_inline",            CodeInlineNode,    kLeaf)   \
@@ -74,6 +75,7 @@ struct Position {
   X(Component,             "component",              ComponentNode,     kWalked) \
   X(Variable,              "variable",               VariableNode,      kLeaf)   \
   X(Error,                 "error",                  ErrorNode,         kLeaf)
+// clang-format on
 
 enum class NodeKind : uint8_t {
 #define ZUV_NODE_KIND_ENUM(id, tag, payload, walk) id,
@@ -201,9 +203,8 @@ struct VariableNode {
 
 // The value of one attribute. The alternatives stand in their declared order:
 // null, bool, number, string, array, object, variable.
-using AttributeValue =
-    std::variant<std::monostate, bool, JsonNumber, std::string, JsonArray, JsonObject,
-                 VariableNode>;
+using AttributeValue = std::variant<std::monostate, bool, JsonNumber, std::string, JsonArray,
+                                    JsonObject, VariableNode>;
 enum class AttributeKind : uint8_t { Null, Bool, Number, String, Array, Object, Variable };
 inline AttributeKind attribute_kind(const AttributeValue& v) {
   return static_cast<AttributeKind>(v.index());
@@ -234,14 +235,38 @@ struct ErrorNode {
 };
 
 namespace detail {
-template <class T> struct Stored { using type = T; };
-template <> struct Stored<CodeBlockNode> { using type = Box<CodeBlockNode>; };
-template <> struct Stored<ImageNode> { using type = Box<ImageNode>; };
-template <> struct Stored<ComponentNode> { using type = Box<ComponentNode>; };
-template <class T> T& unbox(T& v) { return v; }
-template <class T> const T& unbox(const T& v) { return v; }
-template <class T> T& unbox(Box<T>& v) { return *v; }
-template <class T> const T& unbox(const Box<T>& v) { return *v; }
+template <class T>
+struct Stored {
+  using type = T;
+};
+template <>
+struct Stored<CodeBlockNode> {
+  using type = Box<CodeBlockNode>;
+};
+template <>
+struct Stored<ImageNode> {
+  using type = Box<ImageNode>;
+};
+template <>
+struct Stored<ComponentNode> {
+  using type = Box<ComponentNode>;
+};
+template <class T>
+T& unbox(T& v) {
+  return v;
+}
+template <class T>
+const T& unbox(const T& v) {
+  return v;
+}
+template <class T>
+T& unbox(Box<T>& v) {
+  return *v;
+}
+template <class T>
+const T& unbox(const Box<T>& v) {
+  return *v;
+}
 }  // namespace detail
 
 // One alternative per payload record (boxed where `detail::Stored` says), in the order in which
@@ -250,7 +275,7 @@ using NodePayload = detail::UniqueVariant<
 #define ZUV_NODE_PAYLOAD(id, tag, payload, walk) detail::Stored<payload>::type,
     ZUV_NODE_KINDS(ZUV_NODE_PAYLOAD)
 #undef ZUV_NODE_PAYLOAD
-    void>;
+        void>;
 
 // The payload alternative each kind carries.
 inline constexpr auto kNodePayloadIndex = std::to_array<uint8_t>({
@@ -281,7 +306,9 @@ struct Node {
   }
 
   template <class P>
-  P& as() { return detail::unbox(std::get<typename detail::Stored<P>::type>(payload)); }
+  P& as() {
+    return detail::unbox(std::get<typename detail::Stored<P>::type>(payload));
+  }
   template <class P>
   const P& as() const {
     return detail::unbox(std::get<typename detail::Stored<P>::type>(payload));
