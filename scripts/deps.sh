@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a command needs, when any is missing:
 #   deps.sh demo   build the module and run scripts/demo.py
-#   deps.sh test   scripts/test.sh: the above, GoogleTest, pytest, the Unicode data, and what
-#                  `pip install --no-build-isolation` needs in a venv
+#   deps.sh test   scripts/test.sh: the above, GoogleTest, pytest, the Unicode data, what
+#                  `pip install --no-build-isolation` needs in a venv, mypy and clang-format
 #   deps.sh fuzz   the above and clang with its runtime, for the libFuzzer build
 set -euo pipefail
 command=${1:-test}
 
 demo=(cmake g++ python3-dev libyaml-dev nlohmann-json3-dev)
 test=("${demo[@]}" libgtest-dev python3-pytest unicode-data
-      python3-venv python3-pip python3-setuptools python3-wheel mypy)
+      python3-venv python3-pip python3-setuptools python3-wheel mypy
+      clang-format)
 case "$command" in
   demo) packages=("${demo[@]}") ;;
   test) packages=("${test[@]}") ;;

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: a release build with warnings as errors, the package as
-# pip installs it, then the tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# pip installs it, then the tests again under AddressSanitizer and UndefinedBehaviorSanitizer;
+# first of all, the formatting of the C++ files (scripts/check_format.sh).
 # ZUV_SKIP_PACKAGE=1 and ZUV_SKIP_SANITIZE=1 leave out the last two.
 set -euo pipefail
 source "$(dirname "$0")/config.sh"
 cd "$repo"
 bash scripts/deps.sh test
+bash scripts/check_format.sh
 
 cmake -S . -B build "${build_options[@]}" -DZUV_TESTS=ON >/dev/null
 cmake --build build
