@@ -102,6 +102,15 @@ inline std::vector<PathologicalInput> pathological_inputs(size_t size) {
   }());
   doc("doc: <A> then misnested closers",
       "x " + repeat_to("<A>[[[[ x ", size) + repeat_n("</B>", 130));
+  // A block that ends inside an inline component moves into it, and the component into the
+  // block of its closing tag: each unit nests the tree one level deeper, with no frame left open.
+  doc("doc: moved: paragraphs", repeat_to("\n</A><A>\n", size));
+  doc("doc: moved: paragraphs, wrong closers", repeat_to("\n</B><A>\n", size));
+  doc("doc: moved: headings", repeat_to("# </A><A>\n", size));
+  doc("doc: moved: list items", repeat_to("- </A><A>\n", size));
+  doc("doc: moved: block quotes", repeat_to("> </A><A>\n\n", size));
+  doc("doc: moved: table cells", "| a |\n|---|\n" + repeat_to("| </A><A> |\n", size));
+  doc("doc: moved: emphasis", repeat_to("*</A><A>*\n", size));
   doc("doc: {1-60000} lists in one info string",
       "```js " + repeat_to("{1-60000} ", size) + "\n```\n");
   doc("doc: {1-65536} in every block", repeat_to("```js {1-65536}\n```\n", size));
