@@ -43,6 +43,7 @@ class Shape:
     mem: float   # the peak allowed, as a multiple of len(text) (plus SLACK_MB)...
     floor_mb: float = 0.0  # ...or this many MB when more, for budgets with a fixed floor
     vm: bool = False  # measure address space instead of resident memory
+    stack_kib: int = 0  # run the call on a thread with this much stack (0: the main thread)
 
 
 def rep(unit, count="n"):
@@ -79,6 +80,18 @@ SHAPES = [
           "_zuv.validate(tree, schema)", 400),
     Shape("fault 7: reservation, parse of one long line", 32_000_000,
           "text = 'a' * n", PARSE, 5, vm=True),
+    # ---- blocks that end inside an inline component move into it, and it into the next block:
+    # the tree nests one level deeper per unit though no frame stays open, until it is cut ----
+    *[Shape(f"moved: {name}{thread}", size, setup, PARSE, 1500, stack_kib=stack)
+      for name, size, setup in [
+          ("paragraphs", 180_000, rep("\n</A><A>\n")),
+          ("paragraphs, wrong closers", 180_000, rep("\n</B><A>\n")),
+          ("headings", 180_000, rep("# </A><A>\n")),
+          ("list items", 180_000, rep("- </A><A>\n")),
+          ("block quotes", 180_000, rep("> </A><A>\n\n")),
+          ("table cells", 60_000, "text = '| a |\\n|---|\\n' + '| </A><A> |\\n' * (n // 12)"),
+          ("emphasis", 180_000, rep("*</A><A>*\n"))]
+      for thread, stack in [("", 0), (", 1 MiB thread", 1024)]],
     # ---- component tags on their own lines ---------------------------------------------------
     Shape("components: nested openers and closers", 250_000,
           "k = n // 9; text = '<A>\\n' * k + '</A>\\n' * k", PARSE, 1000),
@@ -203,11 +216,11 @@ SHAPES = [
 # Runs in a fresh interpreter: builds the input, then either times the call (the fastest of at
 # least three calls, in CPU seconds of the thread, repeated until about 0.2 s were spent; of two
 # when they take seconds, as the first touch of fresh memory slows the first; of one past 20 s)
-# or measures the peak of one call.
+# or measures the peak of one call; on the main thread, or on one of the row's stack size.
 CHILD = r"""
-import gc, json, resource, sys, time, _zuv
+import gc, json, resource, sys, threading, time, _zuv
 cap, mode, n = int(sys.argv[1]), sys.argv[2], int(sys.argv[3])
-setup, call = sys.argv[4], sys.argv[5]
+setup, call, stack = sys.argv[4], sys.argv[5], int(sys.argv[6])
 resource.setrlimit(resource.RLIMIT_AS, (cap, cap))
 env = {"_zuv": _zuv, "n": n}
 exec(setup, env)
@@ -221,33 +234,43 @@ def status(key):
                 return int(line.split()[1]) * 1024
     raise SystemExit(f"no {key}")
 
-try:
-    if mode == "time":
-        best, spent, runs = None, 0.0, 0
-        while not ((runs >= 3 and spent >= 0.2) or (runs >= 2 and spent > 2.0) or spent > 20.0):
-            runs += 1
-            t0 = time.thread_time()
+def measure():
+    try:
+        if mode == "time":
+            best, spent, runs = None, 0.0, 0
+            while not ((runs >= 3 and spent >= 0.2) or (runs >= 2 and spent > 2.0) or spent > 20.0):
+                runs += 1
+                t0 = time.thread_time()
+                result = eval(code, env)
+                t = time.thread_time() - t0
+                del result
+                best = t if best is None else min(best, t)
+                spent += t
+            print(json.dumps({"size": size, "seconds": best}))
+        else:
+            gc.collect()
+            rss, vm = status("VmRSS"), status("VmSize")
+            with open("/proc/self/clear_refs", "w") as f:
+                f.write("5")  # resets VmHWM to the present resident size
             result = eval(code, env)
-            t = time.thread_time() - t0
-            del result
-            best = t if best is None else min(best, t)
-            spent += t
-        print(json.dumps({"size": size, "seconds": best}))
-    else:
-        gc.collect()
-        rss, vm = status("VmRSS"), status("VmSize")
-        with open("/proc/self/clear_refs", "w") as f:
-            f.write("5")  # resets VmHWM to the present resident size
-        result = eval(code, env)
-        hwm, peak = status("VmHWM"), status("VmPeak")
-        print(json.dumps({"size": size, "rss": hwm - rss, "vm": max(0, peak - vm)}))
-except MemoryError:
-    print(json.dumps({"size": size, "error": "MemoryError"}))
+            hwm, peak = status("VmHWM"), status("VmPeak")
+            print(json.dumps({"size": size, "rss": hwm - rss, "vm": max(0, peak - vm)}))
+    except MemoryError:
+        print(json.dumps({"size": size, "error": "MemoryError"}))
+
+if stack:
+    threading.stack_size(stack * 1024)
+    worker = threading.Thread(target=measure)
+    worker.start()
+    worker.join()
+else:
+    measure()
 """
 
 
 def child(shape, mode, n, env, timeout):
-    cmd = [sys.executable, "-c", CHILD, str(AS_CAP), mode, str(n), shape.setup, shape.call]
+    cmd = [sys.executable, "-c", CHILD, str(AS_CAP), mode, str(n), shape.setup, shape.call,
+           str(shape.stack_kib)]
     try:
         out = subprocess.run(cmd, env=env, capture_output=True, timeout=timeout, text=True)
     except subprocess.TimeoutExpired:

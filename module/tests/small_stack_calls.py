@@ -57,6 +57,10 @@ CASES = {
     "components-inline": lambda: _zuv.parse("x " + "<A>" * 5000),
     "quotes": lambda: _zuv.parse(">" * 50000 + " x"),
     "emphasis": lambda: _zuv.parse("*a " * 10000 + "b" + " c*" * 10000),
+    # Blocks that end inside an inline component move into it, and it into the next block.
+    "moved-paragraphs": lambda: _zuv.parse("\n</A><A>\n" * 20000),
+    "moved-headings": lambda: _zuv.parse("# </A><A>\n" * 20000),
+    "moved-table-cells": lambda: _zuv.parse("| a |\n|---|\n" + "| </A><A> |\n" * 5000),
     "math-braces": lambda: _zuv.parse("$" + "{" * 100000 + "$"),
     "display-roots": lambda: _zuv.parse("$$\n" + "\\sqrt{" * 50000 + "\n$$\n"),
     "frontmatter": lambda: _zuv.parse("---\n" + "a: " * 2000 + "\n---\n"),

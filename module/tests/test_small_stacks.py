@@ -16,6 +16,7 @@ SANITIZED = "libasan" in os.environ.get("LD_PRELOAD", "")
 @pytest.mark.parametrize("stack_kib", [
     pytest.param(64, marks=pytest.mark.skipif(SANITIZED, reason="too small under the sanitizer")),
     256,
+    1024,
 ])
 def test_small_thread_stacks_give_a_result_or_the_nesting_error(stack_kib):
     done = subprocess.run([sys.executable, os.path.join(HERE, "small_stack_calls.py"),
@@ -24,4 +25,8 @@ def test_small_thread_stacks_give_a_result_or_the_nesting_error(stack_kib):
     outcomes = dict(line.split(": ", 1) for line in done.stdout.splitlines())
     assert len(outcomes) == len(done.stdout.splitlines()) > 0
     for name, outcome in outcomes.items():
-        assert outcome == "ok" or outcome.startswith("ValueError: nesting too deep"), name
+        if stack_kib == 1024 and not SANITIZED:
+            # The stack the limits are made for: the deepest inputs fit without the error.
+            assert outcome == "ok", name
+        else:
+            assert outcome == "ok" or outcome.startswith("ValueError: nesting too deep"), name

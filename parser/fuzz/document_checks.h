@@ -1,5 +1,6 @@
 #pragma once
-// What the whole-document fuzz targets check: no input may crash; every position the parser sets
+// What the whole-document fuzz targets check: no input may crash; no node has more than
+// kMaxDocumentDepth containers above it, however it got there; every position the parser sets
 // on a node or an attribute lies inside the input, starts no later than it ends, and has the line
 // and column that its offset has (lines counted by line feeds, columns in bytes from 1); and the
 // tree converts to its dict form. Containment is not checked: a child need not lie inside its
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "zuv/dict_form.h"
+#include "zuv/limits.h"
 #include "zuv/parser.h"
 
 namespace zuv::fuzzing {
@@ -26,13 +28,16 @@ class PositionChecker {
     }
   }
 
-  void check(const NodeList& nodes) const {
+  // `level`: that of the nodes, 1 at the top. Checked first, so that the walk itself stays
+  // shallow.
+  void check(const NodeList& nodes, size_t level = 1) const {
+    if (!nodes.empty() && level > kMaxDocumentDepth + 1) std::abort();
     for (const Node& n : nodes) {
       check(n.position());
       if (n.kind == NodeKind::Component) {
         for (const AttributeNode& a : n.as<ComponentNode>().attributes) check(a.position);
       }
-      if (const NodeList* c = node_children(n)) check(*c);
+      if (const NodeList* c = node_children(n)) check(*c, level + 1);
     }
   }
 

@@ -21,6 +21,7 @@
 
 #include "code_meta.h"
 #include "messages.h"
+#include "nesting.h"
 #include "passes.h"
 #include "source_map.h"
 #include "tag_search.h"
@@ -60,6 +61,27 @@ enum class FrameKind : uint8_t {
   DefinitionListDefinition
 };
 
+// Nodes gathered by an open container, with the number of tree levels the deepest of them takes
+// (1 for a node without children). Nodes move between containers after the level at which they
+// were made was checked (a block that ends inside a component lands in it, and the component in
+// the next block), so the depth of a segment's tree is known only from these counts. Nodes
+// without children, the most common, are counted by being there.
+struct Gathered {
+  NodeList nodes;
+  size_t deeper = 0;  // the levels of the deepest node with children, of those added
+
+  size_t levels() const { return std::max(deeper, nodes.empty() ? size_t{0} : size_t{1}); }
+  void add(Node&& node, size_t node_levels) {
+    nodes.push_back(std::move(node));
+    note(node_levels);
+  }
+  void note(size_t node_levels) {
+    if (node_levels > deeper) deeper = node_levels;
+  }
+  // Before its nodes move elsewhere while it still counts them.
+  void keep_count() { deeper = levels(); }
+};
+
 // Emphasis to Image: the containers of inline content.
 bool is_inline_container(FrameKind k) { return k >= FrameKind::Emphasis && k <= FrameKind::Image; }
 
@@ -69,7 +91,7 @@ struct BlockFrame {
   const md::Event* start_event = nullptr;
   FrameKind kind = FrameKind::Paragraph;
   std::optional<bool> checked;
-  NodeList children;      // sized for its content before it arrives
+  Gathered children;      // sized for its content before it arrives
   size_t first_code = 0;  // where its code begins in the code buffer
 };
 
@@ -78,7 +100,7 @@ struct InlineFrame {
   std::vector<AttributeNode> attributes;
   size_t start = 0;
   size_t end = 0;
-  NodeList children;
+  Gathered children;                     // it counts the levels of `earlier` too
   const md::Event* opened_at = nullptr;  // the HTML event of its opening tag
   // Content that stands before `children`: the lists of the frames that a wrong closing tag
   // ended inside this one, kept whole. Each such frame's content moves up to the next frame as
@@ -88,12 +110,12 @@ struct InlineFrame {
 
   // The whole content, in order; each node is moved once.
   NodeList take_content() {
-    if (earlier.empty()) return std::move(children);
-    size_t size = children.size();
+    if (earlier.empty()) return std::move(children.nodes);
+    size_t size = children.nodes.size();
     for (const NodeList& list : earlier) size += list.size();
     NodeList all;
     all.reserve(size);
-    earlier.push_back(std::move(children));
+    earlier.push_back(std::move(children.nodes));
     for (NodeList& list : earlier) {
       all.insert(all.end(), std::make_move_iterator(list.begin()),
                  std::make_move_iterator(list.end()));
@@ -139,14 +161,26 @@ class Bridge {
         highlights_(highlights), depth_(depth),
         depth_limit_(
             std::min(kMaxDocumentDepth, depth + stack_levels_left(kStackPerDocumentLevel))),
-        out_(out), first_(out.size()) {}
+        out_(out) {}
 
   void run(md::Events& events) {
     md::parse_events(text_, events);
     events_ = &events;
     for (const md::Event& ev : events.events) handle(ev);
     close_unclosed_frames();
-    finish_markdown_nodes(out_, first_, points_, input_);
+    // The segment's nodes stand at level depth_, and none may stand below depth_limit_.
+    const size_t levels_allowed = depth_limit_ - depth_ + 1;
+    if (top_.levels() > levels_allowed) [[unlikely]] {
+      keep_within_levels(top_.nodes, levels_allowed, input_);
+    }
+    const size_t first = out_.size();
+    if (first == 0) {
+      out_ = std::move(top_.nodes);
+    } else {
+      out_.insert(out_.end(), std::make_move_iterator(top_.nodes.begin()),
+                  std::make_move_iterator(top_.nodes.end()));
+    }
+    finish_markdown_nodes(out_, first, points_, input_);
   }
 
  private:
@@ -158,15 +192,15 @@ class Bridge {
   // Where a finished node goes: the deepest open inline component, else the deepest open block
   // frame, else the segment's top level; but an inline container opened inside the deepest
   // component keeps its own content, so that "<Tip>**a**</Tip>" gives Tip(strong(a)).
-  NodeList& target() {
+  Gathered& target() {
     if (!inlines_.empty()) return component_target();
     if (!blocks_.empty()) return blocks_.back().children;
-    return out_;
+    return top_;
   }
 
   // Out of line, so that target() stays small where it is inlined: nodes that arrive while a
   // component is open are the rare case.
-  [[gnu::cold]] NodeList& component_target() {
+  [[gnu::cold]] Gathered& component_target() {
     InlineFrame& f = inlines_.back();
     if (!blocks_.empty() && opened_inside(blocks_.back(), f)) return blocks_.back().children;
     return f.children;
@@ -185,19 +219,23 @@ class Bridge {
     size_t i = blocks_.size();
     while (i > 0 && opened_inside(blocks_[i - 1], f)) --i;
     for (; i < blocks_.size(); ++i) {
-      NodeList& from = blocks_[i].children;
-      f.children.insert(f.children.end(), std::make_move_iterator(from.begin()),
-                        std::make_move_iterator(from.end()));
-      from.clear();
+      Gathered& from = blocks_[i].children;
+      f.children.nodes.insert(f.children.nodes.end(), std::make_move_iterator(from.nodes.begin()),
+                              std::make_move_iterator(from.nodes.end()));
+      f.children.note(from.levels());
+      from.nodes.clear();
+      from.deeper = 0;
     }
   }
 
-  void push_node(Node&& node) { target().push_back(std::move(node)); }
+  // `levels`: how many tree levels the node takes, itself included.
+  void push_node(Node&& node, size_t levels = 1) { target().add(std::move(node), levels); }
 
-  void push_nodes(NodeList& nodes) {
-    NodeList& to = target();
-    to.insert(to.end(), std::make_move_iterator(nodes.begin()),
-              std::make_move_iterator(nodes.end()));
+  void push_nodes(NodeList& nodes, size_t levels) {
+    Gathered& to = target();
+    to.nodes.insert(to.nodes.end(), std::make_move_iterator(nodes.begin()),
+                    std::make_move_iterator(nodes.end()));
+    to.note(levels);
   }
 
   bool in_code_block() const { return code_blocks_open_ > 0; }
@@ -219,7 +257,7 @@ class Bridge {
         return;
       case md::EventKind::SoftBreak:
       case md::EventKind::HardBreak:
-        target().emplace_back(NodeKind::Text, TextNode{"\n", pos(s0, e)});
+        target().add(Node(NodeKind::Text, TextNode{"\n", pos(s0, e)}), 1);
         return;
       case md::EventKind::Rule: {
         StandardBlockNode rule;
@@ -254,7 +292,7 @@ class Bridge {
       ++code_blocks_open_;  // its content is code, kept apart
     } else if (ev.content > 0) {
       // Most events give one node; text may give more, so the room is made a little larger.
-      f.children.reserve(ev.content + ev.content / 2 + 1);
+      f.children.nodes.reserve(ev.content + ev.content / 2 + 1);
     }
   }
 
@@ -292,10 +330,12 @@ class Bridge {
     }
     if (blocks_.empty()) return;
     BlockFrame& f = blocks_.back();
-    Node node = node_of(f, std::move(f.children), pos(base_ + f.start_event->start, e));
+    // A code block's frame never gathers nodes, so it is one level like any other leaf.
+    const size_t levels = f.children.levels() + 1;
+    Node node = node_of(f, std::move(f.children.nodes), pos(base_ + f.start_event->start, e));
     code_.resize(f.first_code);
     blocks_.pop_back();
-    push_node(std::move(node));
+    push_node(std::move(node), levels);
   }
 
   // The node of a frame that ends now, at the position `p`.
@@ -362,17 +402,18 @@ class Bridge {
     }
     size_t s = s0;
     if (s > 0 && s - 1 < input_.size() && input_[s - 1] == '\\') --s;
+    Gathered& to = target();
     if (e > input_.size() || s >= e) {
-      parse_text(ev.text, s, points_, target());
+      parse_text(ev.text, s, points_, to.nodes);
     } else {
-      parse_text(input_.substr(s, e - s), s, points_, target());
+      parse_text(input_.substr(s, e - s), s, points_, to.nodes);
     }
   }
 
   // ---- HTML events and inline components ----------------------------------------------
 
   void handle_html_event(std::string_view html, size_t s0, size_t e, bool is_inline_html) {
-    NodeList found_nodes;
+    Gathered found_nodes;
     bool found = false;
     std::optional<TagSearchCache> cache;  // made on the first tag: most HTML holds none
     size_t i = 0;
@@ -384,9 +425,10 @@ class Bridge {
         if (!cache) cache.emplace(html);
         OpenTagResult r = parse_open_tag(html, p, s0, map_, budget_, &*cache);
         if (auto* err = std::get_if<TagError>(&r)) {
-          found_nodes.push_back(Node(
-              NodeKind::Error,
-              ErrorNode{std::move(err->message), std::move(err->raw), pos(err->start, err->end)}));
+          found_nodes.add(
+              Node(NodeKind::Error, ErrorNode{std::move(err->message), std::move(err->raw),
+                                              pos(err->start, err->end)}),
+              1);
           found = true;
         } else if (auto* tag = std::get_if<OpenTag>(&r)) {
           found = true;
@@ -398,7 +440,7 @@ class Bridge {
             c.isInline = is_inline_html;
             c.attributes = std::move(tag->attributes);
             c.position = pos(s0 + p, s0 + q);
-            found_nodes.push_back(Node(NodeKind::Component, std::move(c)));
+            found_nodes.add(Node(NodeKind::Component, std::move(c)), 1);
             i = q;
             continue;
           }
@@ -416,7 +458,8 @@ class Bridge {
             }
             c.rawContent = std::string(inner);
             c.position = pos(s0 + p, s0 + k + closing_size);
-            found_nodes.push_back(Node(NodeKind::Component, std::move(c)));
+            const size_t levels = c.children.empty() ? 1 : 2;
+            found_nodes.add(Node(NodeKind::Component, std::move(c)), levels);
             i = k + closing_size;
             continue;
           }
@@ -424,9 +467,10 @@ class Bridge {
             // Too deep for another open component: its tag becomes an error and what would
             // have been its content stays where it is.
             std::string raw(html.substr(p, tag->end_in_text - p));
-            found_nodes.push_back(Node(
-                NodeKind::Error, ErrorNode{std::string(messages::kComponentNestingTooDeep),
-                                           std::move(raw), pos(s0 + p, s0 + tag->end_in_text)}));
+            found_nodes.add(Node(NodeKind::Error,
+                                 ErrorNode{std::string(messages::kComponentNestingTooDeep),
+                                           std::move(raw), pos(s0 + p, s0 + tag->end_in_text)}),
+                            1);
           } else {
             inlines_.push_back(InlineFrame{std::move(tag->name),
                                            std::move(tag->attributes),
@@ -451,7 +495,7 @@ class Bridge {
     }
 
     if (found) {
-      push_nodes(found_nodes);
+      push_nodes(found_nodes.nodes, found_nodes.levels());
       return;
     }
 
@@ -464,14 +508,13 @@ class Bridge {
     }
     if (!blocks_.empty() && blocks_.back().kind == FrameKind::HtmlBlock) {
       // Into the HTML block itself, even inside an open inline component.
-      blocks_.back().children.push_back(
-          Node(NodeKind::Text, TextNode{std::string(html), pos(s0, e)}));
+      blocks_.back().children.add(Node(NodeKind::Text, TextNode{std::string(html), pos(s0, e)}), 1);
       return;
     }
     StandardBlockNode h;
     h.children.push_back(Node(NodeKind::Text, TextNode{std::string(html), pos(s0, e)}));
     h.position = pos(s0, e);
-    push_node(Node(NodeKind::Html, std::move(h)));
+    push_node(Node(NodeKind::Html, std::move(h)), 2);
   }
 
   void close_component(const std::string& name, std::string_view html, size_t s0, size_t e) {
@@ -488,11 +531,12 @@ class Bridge {
       c.name = std::move(f.name);
       c.isInline = false;
       c.attributes = std::move(f.attributes);
+      const size_t levels = f.children.levels() + 1;
       c.children = f.take_content();
       if (f.end <= s0 && s0 <= input_.size())
         c.rawContent = std::string(input_.substr(f.end, s0 - f.end));
       c.position = pos(f.start, e);
-      push_node(Node(NodeKind::Component, std::move(c)));
+      push_node(Node(NodeKind::Component, std::move(c)), levels);
       return;
     }
     push_node(Node(NodeKind::Error, ErrorNode{messages::misnested_tags(f.name, name),
@@ -501,14 +545,17 @@ class Bridge {
     // for a frame left open at the end of the segment.
     if (!inlines_.empty() && &target() == &inlines_.back().children) {
       InlineFrame& into = inlines_.back();
-      into.earlier.push_back(std::move(into.children));
-      into.children = NodeList();
+      into.children.keep_count();
+      into.earlier.push_back(std::move(into.children.nodes));
+      into.children.nodes = NodeList();
       into.earlier.splice(into.earlier.end(), f.earlier);
-      into.earlier.push_back(std::move(f.children));
+      into.earlier.push_back(std::move(f.children.nodes));
+      into.children.note(f.children.levels());
       return;
     }
+    const size_t levels = f.children.levels();
     NodeList content = f.take_content();
-    push_nodes(content);
+    push_nodes(content, levels);
   }
 
   void close_unclosed_frames() {
@@ -517,11 +564,14 @@ class Bridge {
       inlines_.pop_back();
       std::string raw = "<" + f.name + ">";
       const size_t len = raw.size();
-      out_.push_back(Node(NodeKind::Error, ErrorNode{messages::unclosed_tag(f.name), std::move(raw),
-                                                     pos(f.start, f.start + len)}));
+      top_.add(Node(NodeKind::Error, ErrorNode{messages::unclosed_tag(f.name), std::move(raw),
+                                               pos(f.start, f.start + len)}),
+               1);
+      const size_t levels = f.children.levels();
       NodeList content = f.take_content();
-      out_.insert(out_.end(), std::make_move_iterator(content.begin()),
-                  std::make_move_iterator(content.end()));
+      top_.nodes.insert(top_.nodes.end(), std::make_move_iterator(content.begin()),
+                        std::make_move_iterator(content.end()));
+      top_.note(levels);
     }
   }
 
@@ -535,8 +585,8 @@ class Bridge {
   size_t depth_;
   const size_t depth_limit_;  // open_depth() never reaches it
 
-  NodeList& out_;  // the segment's nodes from first_
-  size_t first_;
+  NodeList& out_;  // receives the segment's nodes, once they are finished
+  Gathered top_;   // the segment's nodes, while it is read
   const md::Events* events_ = nullptr;
   const md::Event* html_event_ = nullptr;  // the HTML event being handled
   std::vector<BlockFrame> blocks_;

@@ -1,8 +1,9 @@
 #pragma once
 // Hostile inputs for the document layer, shared by the tests (which check the results) and the
-// benchmark (which times them). Each is about `size` bytes and aims at one search that would
-// turn quadratic if it were repeated from every marker, or at work or memory that a short unit
-// could multiply (the highlight lists of code blocks).
+// benchmark (which times them). Each is about `size` bytes, or a count of units where the count
+// is what matters, and aims at one search that would turn quadratic if it were repeated from
+// every marker, at work or memory that a short unit could multiply (the highlight lists of code
+// blocks), or at depth that the tree gains after it was read.
 
 #include <string>
 #include <vector>
@@ -102,6 +103,16 @@ inline std::vector<PathologicalInput> pathological_inputs(size_t size) {
   }());
   doc("doc: <A> then misnested closers",
       "x " + repeat_to("<A>[[[[ x ", size) + repeat_n("</B>", 130));
+  // A block that ends inside an inline component moves into it, and the component into the
+  // block of its closing tag: each unit nests the tree one level deeper, with no frame left open.
+  // A count of units, not a size: 20,000 already overflowed the stack of the main thread.
+  doc("doc: moved: paragraphs", repeat_n("\n</A><A>\n", 20000));
+  doc("doc: moved: paragraphs, wrong closers", repeat_n("\n</B><A>\n", 20000));
+  doc("doc: moved: headings", repeat_n("# </A><A>\n", 20000));
+  doc("doc: moved: list items", repeat_n("- </A><A>\n", 20000));
+  doc("doc: moved: block quotes", repeat_n("> </A><A>\n\n", 20000));
+  doc("doc: moved: table cells", "| a |\n|---|\n" + repeat_n("| </A><A> |\n", 5000));
+  doc("doc: moved: emphasis", repeat_n("*</A><A>*\n", 20000));
   doc("doc: {1-60000} lists in one info string",
       "```js " + repeat_to("{1-60000} ", size) + "\n```\n");
   doc("doc: {1-65536} in every block", repeat_to("```js {1-65536}\n```\n", size));

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "zuv/limits.h"
 #include "zuv/parser.h"
@@ -308,13 +310,29 @@ TEST(Pipeline, RecreatedIndentationHasAnEmptyRange) {
             "blockquote[0-8](html[2-8](text[2-2]\"  \" text[2-8]\"<div>\\n\"))");
 }
 
-size_t depth_of(const NodeList& nodes) {
-  size_t best = 0;
+// How many of each the tree holds.
+struct Counts {
+  size_t levels = 0;  // of the deepest node
+  size_t components = 0;
+  size_t too_deep = 0;
+  size_t paragraphs = 0;
+};
+
+void count(const NodeList& nodes, Counts& c, size_t level = 1) {
   for (const Node& n : nodes) {
-    const NodeList* c = node_children(n);
-    best = std::max(best, 1 + (c ? depth_of(*c) : 0));
+    c.levels = std::max(c.levels, level);
+    c.components += n.kind == NodeKind::Component;
+    c.paragraphs += n.kind == NodeKind::Paragraph;
+    c.too_deep +=
+        n.kind == NodeKind::Error && n.as<ErrorNode>().message == "Component nesting too deep";
+    if (const NodeList* children = node_children(n)) count(*children, c, level + 1);
   }
-  return best;
+}
+
+size_t depth_of(const NodeList& nodes) {
+  Counts c;
+  count(nodes, c);
+  return c.levels;
 }
 
 TEST(Pipeline, NestingIsBounded) {
@@ -345,6 +363,71 @@ TEST(Pipeline, NestingIsBounded) {
   while (n->kind == NodeKind::Component) n = &n->as<ComponentNode>().children.at(0);
   ASSERT_EQ(n->kind, NodeKind::Error);
   EXPECT_EQ(n->as<ErrorNode>().message, "Component nesting too deep");
+}
+
+std::string times(size_t n, std::string_view unit) {
+  std::string s;
+  for (size_t i = 0; i < n; ++i) s += unit;
+  return s;
+}
+
+TEST(Pipeline, NestingLimitEdges) {
+  // No node has more than 128 containers and components above it; a component needs a level
+  // for its content, so 127 of them nest and the 128th is the error.
+  struct Edge {
+    std::string name;
+    std::string doc;
+    size_t levels, components, too_deep, paragraphs;
+  };
+  const std::vector<Edge> edges = {
+      {"127 components", times(127, "<C>\n") + "x\n" + times(127, "</C>\n"), 129, 127, 0, 1},
+      {"128 components", times(128, "<C>\n") + "x\n" + times(128, "</C>\n"), 128, 127, 1, 0},
+      {"127 inline components", "x " + times(127, "<A>") + "y" + times(127, "</A>"), 129, 127, 0,
+       1},
+      {"128 inline components", "x " + times(128, "<A>") + "y" + times(128, "</A>"), 129, 127, 1,
+       1},
+      {"127 block quotes", times(127, ">") + " x", 129, 0, 0, 1},
+      {"128 block quotes: no room for the paragraph", times(128, ">") + " x", 129, 0, 0, 0},
+  };
+  for (const Edge& e : edges) {
+    Counts c;
+    count(parse_document(e.doc).children, c);
+    EXPECT_EQ(c.levels, e.levels) << e.name;
+    EXPECT_EQ(c.components, e.components) << e.name;
+    EXPECT_EQ(c.too_deep, e.too_deep) << e.name;
+    EXPECT_EQ(c.paragraphs, e.paragraphs) << e.name;
+  }
+}
+
+TEST(Pipeline, MovedContentIsCutAtTheLimit) {
+  // The paragraph that ends inside X moves into it, and X into the paragraph of its closing tag,
+  // which then moves into Y: the first paragraph ends five levels below the last. Under 123
+  // components that fits; under 124 the first paragraph is one level too deep and gives way to
+  // its text; under 125, X is, and leaves the error with its source before its content.
+  const std::string body = "a <X>b\n\nc</X> <Y>d\n\ne</Y> f\n";
+  auto innermost = [&](size_t wrappers) {
+    Root r = parse_document(times(wrappers, "<C>\n") + body + times(wrappers, "</C>\n"));
+    const NodeList* nodes = &r.children;
+    for (size_t i = 0; i < wrappers; ++i) nodes = &nodes->at(0).as<ComponentNode>().children;
+    std::string out;
+    outline_into(out, *nodes);
+    return out;
+  };
+  EXPECT_EQ(innermost(123),
+            "paragraph[512-520](component:Y[506-517] raw=\"d\\n\\ne\"(text[509-510]\"d\" "
+            "paragraph[500-511](component:X[494-505] raw=\"b\\n\\nc\"(text[497-498]\"b\" "
+            "paragraph[492-499](text[492-494]\"a \") text[500-501]\"c\") text[505-506]\" \") "
+            "text[512-513]\"e\") text[517-519]\" f\")");
+  EXPECT_EQ(innermost(124),
+            "paragraph[516-524](component:Y[510-521] raw=\"d\\n\\ne\"(text[513-514]\"d\" "
+            "paragraph[504-515](component:X[498-509] raw=\"b\\n\\nc\"(text[501-502]\"b\" "
+            "text[496-498]\"a \" text[504-505]\"c\") text[509-510]\" \") text[516-517]\"e\") "
+            "text[521-523]\" f\")");
+  EXPECT_EQ(innermost(125),
+            "paragraph[520-528](component:Y[514-525] raw=\"d\\n\\ne\"(text[517-518]\"d\" "
+            "paragraph[508-519](error[502-513]\"Component nesting too deep\" "
+            "raw=\"<X>b\\n\\nc</X>\" text[505-506]\"b\" text[500-502]\"a \" "
+            "text[508-509]\"c\" text[513-514]\" \") text[520-521]\"e\") text[525-527]\" f\")");
 }
 
 }  // namespace

@@ -17,7 +17,9 @@ namespace zuv {
 // Document nesting: components inside components plus Markdown containers (block quotes, lists,
 // emphasis, links, ...) on the way down to a node. Each level costs the tree passes a few
 // hundred bytes of stack; 128 levels stay under 128 KiB for any of them, while no real
-// document nests even a tenth as deep.
+// document nests even a tenth as deep. The parser holds every tree it returns to it, also
+// where nodes move into other containers after they were read (parser/src/nesting.h), so the
+// passes over a parsed tree rely on it without checks of their own.
 inline constexpr std::size_t kMaxDocumentDepth = 128;
 
 // Math nesting: groups, scripts, fractions, roots, delimiters and environments, counted on entry
