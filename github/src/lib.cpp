@@ -223,14 +223,27 @@ void link_github_references(NodeList& nodes, const GithubLinkContext& context) {
   if (rebuilt) nodes = std::move(*rebuilt);
 }
 
+bool is_github_repository(std::string_view repository) {
+  const size_t slash = repository.find('/');
+  if (repository.size() > kMaxGithubRepositoryLength || slash == std::string_view::npos) {
+    return false;
+  }
+  const std::string_view owner = repository.substr(0, slash);
+  const std::string_view name = repository.substr(slash + 1);
+  auto is_name_byte = [](char c) { return is_user_name_byte(c) || c == '.'; };
+  return !owner.empty() && skip_while(owner, 0, is_user_name_byte) == owner.size() &&
+         !name.empty() && skip_while(name, 0, is_name_byte) == name.size() && name != "." &&
+         name != "..";
+}
+
 void GithubReferencesTransform::transform(Root& root, std::string_view /*source*/) const {
   std::string_view repository = repo_;
   if (repository.empty()) {
     const JsonValue* github = root.frontmatter ? root.frontmatter->get("github") : nullptr;
     if (!github || !github->is_string()) return;  // no repository: nothing is linked
-    repository = github->text();                  // used even when empty
+    repository = github->text();
   }
-  if (repository.size() > kMaxGithubRepositoryLength) return;
+  if (!is_github_repository(repository)) return;
   link_github_references(root.children, {repository, base_url_});
 }
 

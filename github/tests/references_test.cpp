@@ -139,8 +139,13 @@ TEST(GithubReferencesTransform, RepositoryFromTransformOrFrontMatter) {
       {GithubReferencesTransform("o/r"), fm, "https://github.com/o/r/issues/1"},
       {GithubReferencesTransform(), fm, "https://github.com/fm/repo/issues/1"},
       {GithubReferencesTransform(""), fm, "https://github.com/fm/repo/issues/1"},
-      {GithubReferencesTransform(), front_matter(JsonValue::make_string("")),
-       "https://github.com//issues/1"},
+      // An empty or malformed repository links nothing, from either source; a malformed `repo`
+      // does not fall back to the front matter.
+      {GithubReferencesTransform(), front_matter(JsonValue::make_string("")), ""},
+      {GithubReferencesTransform(""), front_matter(JsonValue::make_string("")), ""},
+      {GithubReferencesTransform(), front_matter(JsonValue::make_string("a b/c d")), ""},
+      {GithubReferencesTransform("a b/c d"), std::nullopt, ""},
+      {GithubReferencesTransform("a b/c d"), fm, ""},
       // No repository at all: nothing is linked, mentions included.
       {GithubReferencesTransform(), std::nullopt, ""},
       {GithubReferencesTransform(), front_matter(JsonValue::make_u64(5)), ""},
@@ -169,6 +174,39 @@ TEST(GithubReferencesTransform, RepositoryFromTransformOrFrontMatter) {
   }
   EXPECT_EQ(GithubReferencesTransform().name(), "github-references");
   EXPECT_EQ(GithubReferencesTransform().base_url(), "https://github.com");
+}
+
+TEST(IsGithubRepository, OwnerSlashName) {
+  const std::string longest = std::string(39, 'o') + "/" + std::string(100, 'r');
+  const std::pair<std::string, bool> cases[] = {
+      {"o/r", true},
+      {"Octo-Cat/hello.world", true},
+      {"my_org/a-b_c.d", true},
+      {"o/.github", true},
+      {"0/9", true},
+      {longest, true},
+      {longest + "r", false},
+      {"", false},
+      {"o", false},
+      {"/r", false},
+      {"o/", false},
+      {"/", false},
+      {"a b/c d", false},
+      {" o/r", false},
+      {"o/r\n", false},
+      {"o/r/x", false},
+      {"o//r", false},
+      {"o/.", false},
+      {"o/..", false},
+      {"o.x/r", false},
+      {"o/r?x", false},
+      {"o/r#1", false},
+      {"o/r%20", false},
+      {"\xc3\xb6/r", false},
+  };
+  for (const auto& [repository, accepted] : cases) {
+    EXPECT_EQ(is_github_repository(repository), accepted) << repository;
+  }
 }
 
 std::string positions(const NodeList& nodes) {

@@ -27,6 +27,12 @@ inline constexpr std::string_view kGithubBaseUrl = "https://github.com";
 // value times many references would cost memory quadratic in the document.
 inline constexpr size_t kMaxGithubRepositoryLength = 39 + 1 + 100;
 
+// Whether `repository` can stand in the service's addresses: "owner/name" with one '/', an owner
+// of ASCII letters, digits, '-' and '_', a name of those and '.' (but not "." or ".."), at most
+// kMaxGithubRepositoryLength bytes. Anything else (empty, a space, a second '/', '?') would put a
+// broken or a different address into every link, so it links nothing.
+bool is_github_repository(std::string_view repository);
+
 enum class GithubReferenceKind : uint8_t { Issue, Mention, Commit };
 
 struct GithubReference {
@@ -50,10 +56,10 @@ void link_github_references(NodeList& nodes, const GithubLinkContext& context);
 
 class GithubReferencesTransform final : public Transform {
  public:
-  // No repository of its own: a run takes the front matter's "github" string, and without one
-  // (or with one longer than kMaxGithubRepositoryLength) links nothing at all.
+  // No repository of its own: a run takes the front matter's "github" string, and without one,
+  // or with one that is not is_github_repository (empty, say), links nothing at all.
   GithubReferencesTransform() = default;
-  // An empty `repo` counts as none; a longer one than kMaxGithubRepositoryLength makes a run link
+  // An empty `repo` counts as none; any other that is not is_github_repository makes a run link
   // nothing, whatever the front matter says.
   explicit GithubReferencesTransform(std::string repo) : repo_(std::move(repo)) {}
 
