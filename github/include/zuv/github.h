@@ -6,7 +6,7 @@
 // lists, tables, emphasis, definition lists, footnote definitions and components. Link and image
 // text, code, math and raw HTML are left alone. A text node holding references is replaced in
 // its list by text pieces and link nodes whose positions are those of their bytes in the
-// original node.
+// source, save that a text piece at the start of the value begins where the node began.
 
 #include <cstddef>
 #include <cstdint>
@@ -49,6 +49,11 @@ std::vector<GithubReference> find_github_references(std::string_view text);
 struct GithubLinkContext {
   std::string_view repository;  // "owner/repo", used as given (even empty)
   std::string_view base_url = kGithubBaseUrl;
+  // The document text that the nodes' offsets index, so that the pieces of a text whose value
+  // differs from its source (an escape, the text after a code span's `{lang}`) land on their
+  // bytes. Without it, or where a node's source does not end with its value, a node's pieces are
+  // laid out by its value from its start.
+  std::string_view source = {};
 };
 
 // Rewrites the text nodes with references in `nodes` and below.
