@@ -57,15 +57,15 @@ bool reference_walk_enters(NodeKind kind) {
   return false;
 }
 
-// Points inside a text node's value, moving forward only so a node costs one pass. A line feed
-// ends its line: the byte after it is column 1 of the next line.
-class ValuePointCursor {
+// Points inside the bytes a text node stands on, moving forward only so a node costs one pass.
+// A line feed ends its line: the byte after it is column 1 of the next line.
+class BytePointCursor {
  public:
-  ValuePointCursor(std::string_view value, Point start) : value_(value), point_(start) {}
+  BytePointCursor(std::string_view bytes, Point start) : bytes_(bytes), point_(start) {}
 
   Point at(size_t index) {
     for (; index_ < index; ++index_) {
-      if (value_[index_] == '\n') {
+      if (bytes_[index_] == '\n') {
         ++point_.line;
         point_.column = 1;
       } else {
@@ -77,11 +77,25 @@ class ValuePointCursor {
   }
 
  private:
-  std::string_view value_;
+  std::string_view bytes_;
   Point point_;
   uint64_t base_offset_ = point_.offset;
   size_t index_ = 0;
 };
+
+// The source bytes a text node stands on. The parser gives a text node the range of its value,
+// except that an escape's range also covers its backslash and the text after a code span's
+// `{lang}` also covers that suffix: the value always ends the range. A node whose range does not
+// end with its value (a tree built by hand, no source) is laid out by its value from its start.
+std::string_view standing_bytes(const TextNode& text, std::string_view source) {
+  const uint64_t start = text.position.start.offset;
+  const uint64_t end = text.position.end.offset;
+  if (start <= end && end <= source.size()) {
+    const std::string_view range = source.substr(start, end - start);
+    if (range.ends_with(text.value)) return range;
+  }
+  return text.value;
+}
 
 Node link_for(const GithubReference& ref, const GithubLinkContext& context, Position position) {
   std::string url(context.base_url);
@@ -114,31 +128,33 @@ Node link_for(const GithubReference& ref, const GithubLinkContext& context, Posi
   return Node(NodeKind::Link, std::move(link));
 }
 
-// Appends to `out` the pieces that replace `text`.
+// Appends to `out` the pieces that replace `text`. Each link and piece covers its own bytes in
+// the source, except that a text piece at the value's start begins where the node did, so that
+// it still covers a dropped backslash or `{lang}` as the node did.
 void split_text_node(const TextNode& text, const std::vector<GithubReference>& refs,
                      const GithubLinkContext& context, NodeList& out) {
   const std::string_view value = text.value;
-  ValuePointCursor cursor(value, text.position.start);
+  const std::string_view bytes = standing_bytes(text, context.source);
+  const size_t skipped = bytes.size() - value.size();
+  BytePointCursor cursor(bytes, text.position.start);
   auto piece = [&](size_t a, size_t b) {
     Position p;
-    p.start = cursor.at(a);
-    p.end = cursor.at(b);
+    p.start = cursor.at(skipped + a);
+    p.end = cursor.at(skipped + b);
     return p;
+  };
+  auto text_piece = [&](size_t a, size_t b) {
+    Position p = piece(a, b);
+    if (a == 0) p.start = text.position.start;
+    out.emplace_back(NodeKind::Text, TextNode{std::string(value.substr(a, b - a)), p});
   };
   size_t done = 0;
   for (const GithubReference& ref : refs) {
-    if (ref.start > done) {
-      Position p = piece(done, ref.start);
-      out.emplace_back(NodeKind::Text,
-                       TextNode{std::string(value.substr(done, ref.start - done)), p});
-    }
+    if (ref.start > done) text_piece(done, ref.start);
     out.push_back(link_for(ref, context, piece(ref.start, ref.end)));
     done = ref.end;
   }
-  if (done < value.size()) {
-    Position p = piece(done, value.size());
-    out.emplace_back(NodeKind::Text, TextNode{std::string(value.substr(done)), p});
-  }
+  if (done < value.size()) text_piece(done, value.size());
 }
 
 }  // namespace
@@ -223,15 +239,29 @@ void link_github_references(NodeList& nodes, const GithubLinkContext& context) {
   if (rebuilt) nodes = std::move(*rebuilt);
 }
 
-void GithubReferencesTransform::transform(Root& root, std::string_view /*source*/) const {
+bool is_github_repository(std::string_view repository) {
+  const size_t slash = repository.find('/');
+  if (repository.size() > kMaxGithubRepositoryLength || slash == std::string_view::npos) {
+    return false;
+  }
+  const std::string_view owner = repository.substr(0, slash);
+  const std::string_view name = repository.substr(slash + 1);
+  // An owner is a user or an organisation, so it takes the bytes of a mentioned name.
+  auto is_name_byte = [](char c) { return is_user_name_byte(c) || c == '.'; };
+  return !owner.empty() && skip_while(owner, 0, is_user_name_byte) == owner.size() &&
+         !name.empty() && skip_while(name, 0, is_name_byte) == name.size() && name != "." &&
+         name != "..";
+}
+
+void GithubReferencesTransform::transform(Root& root, std::string_view source) const {
   std::string_view repository = repo_;
   if (repository.empty()) {
     const JsonValue* github = root.frontmatter ? root.frontmatter->get("github") : nullptr;
     if (!github || !github->is_string()) return;  // no repository: nothing is linked
-    repository = github->text();                  // used even when empty
+    repository = github->text();
   }
-  if (repository.size() > kMaxGithubRepositoryLength) return;
-  link_github_references(root.children, {repository, base_url_});
+  if (!is_github_repository(repository)) return;
+  link_github_references(root.children, {repository, base_url_, source});
 }
 
 }  // namespace zuv

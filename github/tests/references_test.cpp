@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tree_builders.h"
 #include "zuv/github.h"
+#include "zuv/parser.h"
 
 namespace zuv {
 namespace {
@@ -139,8 +142,13 @@ TEST(GithubReferencesTransform, RepositoryFromTransformOrFrontMatter) {
       {GithubReferencesTransform("o/r"), fm, "https://github.com/o/r/issues/1"},
       {GithubReferencesTransform(), fm, "https://github.com/fm/repo/issues/1"},
       {GithubReferencesTransform(""), fm, "https://github.com/fm/repo/issues/1"},
-      {GithubReferencesTransform(), front_matter(JsonValue::make_string("")),
-       "https://github.com//issues/1"},
+      // An empty or malformed repository links nothing, from either source; a malformed `repo`
+      // does not fall back to the front matter.
+      {GithubReferencesTransform(), front_matter(JsonValue::make_string("")), ""},
+      {GithubReferencesTransform(""), front_matter(JsonValue::make_string("")), ""},
+      {GithubReferencesTransform(), front_matter(JsonValue::make_string("a b/c d")), ""},
+      {GithubReferencesTransform("a b/c d"), std::nullopt, ""},
+      {GithubReferencesTransform("a b/c d"), fm, ""},
       // No repository at all: nothing is linked, mentions included.
       {GithubReferencesTransform(), std::nullopt, ""},
       {GithubReferencesTransform(), front_matter(JsonValue::make_u64(5)), ""},
@@ -171,6 +179,39 @@ TEST(GithubReferencesTransform, RepositoryFromTransformOrFrontMatter) {
   EXPECT_EQ(GithubReferencesTransform().base_url(), "https://github.com");
 }
 
+TEST(IsGithubRepository, OwnerSlashName) {
+  const std::string longest = std::string(39, 'o') + "/" + std::string(100, 'r');
+  const std::pair<std::string, bool> cases[] = {
+      {"o/r", true},
+      {"Octo-Cat/hello.world", true},
+      {"my_org/a-b_c.d", true},
+      {"o/.github", true},
+      {"0/9", true},
+      {longest, true},
+      {longest + "r", false},
+      {"", false},
+      {"o", false},
+      {"/r", false},
+      {"o/", false},
+      {"/", false},
+      {"a b/c d", false},
+      {" o/r", false},
+      {"o/r\n", false},
+      {"o/r/x", false},
+      {"o//r", false},
+      {"o/.", false},
+      {"o/..", false},
+      {"o.x/r", false},
+      {"o/r?x", false},
+      {"o/r#1", false},
+      {"o/r%20", false},
+      {"\xc3\xb6/r", false},
+  };
+  for (const auto& [repository, accepted] : cases) {
+    EXPECT_EQ(is_github_repository(repository), accepted) << repository;
+  }
+}
+
 std::string positions(const NodeList& nodes) {
   std::string out;
   for (const Node& n : nodes) {
@@ -197,6 +238,69 @@ TEST(LinkGithubReferences, PiecePositions) {
     NodeList nodes = {text(value, position)};
     link_github_references(nodes, {"o/r"});
     EXPECT_EQ(positions(nodes), expected) << value;
+  }
+}
+
+std::string spot(const Point& p) {
+  return std::to_string(p.line) + ":" + std::to_string(p.column) + "/" + std::to_string(p.offset);
+}
+
+// The point of `offset` in `source`, counted afresh.
+std::string spot_in(std::string_view source, uint64_t offset) {
+  const std::string_view before = source.substr(0, offset);
+  const size_t line_start = before.rfind('\n') + 1;  // npos + 1 is 0
+  return spot({static_cast<uint64_t>(std::count(before.begin(), before.end(), '\n')) + 1,
+               offset - line_start + 1, offset});
+}
+
+// The text and link leaves of a list as `"value"@start-end` (a link as `[label]@...`, inline
+// code as `code@...`); every point must have the line and column of its offset in `source`.
+void append_placed(std::string& out, const NodeList& nodes, std::string_view source) {
+  for (const Node& n : nodes) {
+    const Position& p = n.position();
+    std::string shown;
+    if (n.kind == NodeKind::Text) {
+      shown = "\"" + n.as<TextNode>().value + "\"";
+    } else if (n.kind == NodeKind::Link) {
+      const Node& label = n.as<LinkNode>().children.at(0);
+      EXPECT_EQ(label.position(), p);
+      shown = "[" + label.as<TextNode>().value + "]";
+    } else if (n.kind == NodeKind::CodeInline) {
+      shown = "code";
+    } else {
+      if (const NodeList* children = node_children(n)) append_placed(out, *children, source);
+      continue;
+    }
+    EXPECT_EQ(spot(p.start), spot_in(source, p.start.offset)) << shown;
+    EXPECT_EQ(spot(p.end), spot_in(source, p.end.offset)) << shown;
+    out += shown + "@" + std::to_string(p.start.offset) + "-" + std::to_string(p.end.offset) + " ";
+  }
+}
+
+// Links stand on their bytes in the source even where a text's value differs from it: after an
+// escape (whose node drops the backslash) and after a code span's `{lang}` (whose following text
+// loses the suffix but keeps its range). The first text piece keeps the node's start.
+TEST(GithubReferencesTransform, PlacedByTheirSourceBytes) {
+  const std::pair<std::string_view, std::string_view> cases[] = {
+      {"`x`{js} see #12 now", R"(code@0-3 " see "@3-12 [#12]@12-15 " now"@15-19 )"},
+      {"`x`{js}#12", R"(code@0-3 [#12]@7-10 )"},
+      {"\\{$ see #12} x", R"("{$ see "@0-8 [#12]@8-11 "}"@11-12 " x"@12-14 )"},
+      {"\\{$a\n#12} x", "\"{$a\n\"@0-5 [#12]@5-8 \"}\"@8-9 \" x\"@9-11 "},
+      {"\\* #12", R"("\* "@0-3 [#12]@3-6 )"},
+      {"&amp; #12", R"("&amp;"@0-5 " "@5-6 [#12]@6-9 )"},
+      {"a #1\n  b #2\n#3 c",
+       "\"a \"@0-2 [#1]@2-4 \"\n\"@4-5 \"b \"@7-9 [#2]@9-11 \"\n\"@11-12 [#3]@12-14 \" c\"@14-16 "},
+      {"> #12\n> x 3f2a1b9c0d", "[#12]@2-5 \"\n\"@5-6 \"x \"@8-10 [3f2a1b9]@10-20 "},
+      {"<Note>\n@ann and #12\n</Note>", R"([@ann]@7-11 " and "@11-16 [#12]@16-19 )"},
+      {"a <B>#12</B>", R"("a "@0-2 [#12]@5-8 )"},
+      {"\xc3\xa9 `x`{py}\xc3\xbc #1", "\"\xc3\xa9 \"@0-3 code@3-6 \"\xc3\xbc \"@6-13 [#1]@13-15 "},
+  };
+  for (const auto& [source, expected] : cases) {
+    Root root = parse_document(source);
+    GithubReferencesTransform("o/r").transform(root, source);
+    std::string out;
+    append_placed(out, root.children, source);
+    EXPECT_EQ(out, expected) << source;
   }
 }
 

@@ -243,7 +243,12 @@ LONGEST_REPO = "o" * 39 + "/" + "r" * 100
         ("github: fm/repo\n", None, "https://github.com/fm/repo/issues/1"),
         ("github: fm/repo\n", "arg/repo", "https://github.com/arg/repo/issues/1"),
         ("github: fm/repo\n", "", "https://github.com/fm/repo/issues/1"),
-        ("github: ''\n", None, "https://github.com//issues/1"),
+        # An empty or malformed repository links nothing, from either source; a malformed
+        # `repo` does not fall back to the front matter.
+        ("github: ''\n", None, None),
+        ("github: ''\n", "", None),
+        ("github: a b/c d\n", None, None),
+        ("github: fm/repo\n", "a b/c d", None),
         ("other: fm/repo\n", "arg/repo", "https://github.com/arg/repo/issues/1"),
         # Without a repository nothing is linked, mentions included.
         ("other: fm/repo\n", None, None),

@@ -6,7 +6,7 @@
 // lists, tables, emphasis, definition lists, footnote definitions and components. Link and image
 // text, code, math and raw HTML are left alone. A text node holding references is replaced in
 // its list by text pieces and link nodes whose positions are those of their bytes in the
-// original node.
+// source, save that a text piece at the start of the value begins where the node began.
 
 #include <cstddef>
 #include <cstdint>
@@ -27,6 +27,12 @@ inline constexpr std::string_view kGithubBaseUrl = "https://github.com";
 // value times many references would cost memory quadratic in the document.
 inline constexpr size_t kMaxGithubRepositoryLength = 39 + 1 + 100;
 
+// Whether `repository` can stand in the service's addresses: "owner/name" with one '/', an owner
+// of ASCII letters, digits, '-' and '_', a name of those and '.' (but not "." or ".."), at most
+// kMaxGithubRepositoryLength bytes. Anything else (empty, a space, a second '/', '?') would put a
+// broken or a different address into every link, so it links nothing.
+bool is_github_repository(std::string_view repository);
+
 enum class GithubReferenceKind : uint8_t { Issue, Mention, Commit };
 
 struct GithubReference {
@@ -43,6 +49,11 @@ std::vector<GithubReference> find_github_references(std::string_view text);
 struct GithubLinkContext {
   std::string_view repository;  // "owner/repo", used as given (even empty)
   std::string_view base_url = kGithubBaseUrl;
+  // The document text that the nodes' offsets index, so that the pieces of a text whose value
+  // differs from its source (an escape, the text after a code span's `{lang}`) land on their
+  // bytes. Without it, or where a node's source does not end with its value, a node's pieces are
+  // laid out by its value from its start.
+  std::string_view source = {};
 };
 
 // Rewrites the text nodes with references in `nodes` and below.
@@ -50,10 +61,10 @@ void link_github_references(NodeList& nodes, const GithubLinkContext& context);
 
 class GithubReferencesTransform final : public Transform {
  public:
-  // No repository of its own: a run takes the front matter's "github" string, and without one
-  // (or with one longer than kMaxGithubRepositoryLength) links nothing at all.
+  // No repository of its own: a run takes the front matter's "github" string, and without one,
+  // or with one that is not is_github_repository (empty, say), links nothing at all.
   GithubReferencesTransform() = default;
-  // An empty `repo` counts as none; a longer one than kMaxGithubRepositoryLength makes a run link
+  // An empty `repo` counts as none; any other that is not is_github_repository makes a run link
   // nothing, whatever the front matter says.
   explicit GithubReferencesTransform(std::string repo) : repo_(std::move(repo)) {}
 
