@@ -44,8 +44,8 @@ fails_with() {
   fi
 }
 
-# A tree of empty files (and .gitignore) under $work/$1, one path a line on standard input.
-tree() {
+# A tree of empty files under $work/$1, one path a line on standard input.
+make_tree() {
   local root=$work/$1 path
   rm -rf "$root"
   mkdir -p "$root"
@@ -64,17 +64,23 @@ done
 shellcheck --check-sourced --external-sources --source-path=SCRIPTDIR \
   --enable=check-extra-masked-returns "${commands[@]}"
 
-# The walk without git, over the rules of this repository's .gitignore: what is ignored at the
-# top only, in folders only, anywhere; trailing spaces dropped.
-tree walk <<'EOF'
+# The walk without git, over the rules of this repository's .gitignore (what is ignored at the
+# top only, in folders only, anywhere; trailing spaces dropped) and a .gitignore further down:
+# one of its own, a cache's `*`, and those in ignored folders, which git never reads.
+make_tree walk <<'EOF'
 a.cpp
 buildnotes
 build/x.cpp
+build/.gitignore
 build-asan/y.cpp
 sub/build/z.cpp
+sub/local.txt
+sub/deeper/local.txt
 pkg/m.py
 pkg/m.pyc
 pkg/__pycache__/m.cpython-311.pyc
+.pytest_cache/v/cache/nodeids
+.pytest_cache/v/.gitignore
 corpus/c.md
 sub/corpus/c.md
 zuv.egg-info/PKG-INFO
@@ -82,8 +88,11 @@ notes.txt
 EOF
 printf '# build folders\n/build*/\n\n__pycache__/\n*.pyc\n/corpus/\n*.egg-info/\nnotes.txt  \n' \
   >"$work/walk/.gitignore"
-printf '%s\0' .gitignore a.cpp buildnotes pkg/m.py sub/build/z.cpp sub/corpus/c.md \
-  >"$work/walk.expected"
+printf '/local.txt\n' >"$work/walk/sub/.gitignore"
+printf '# Created by pytest automatically.\n*\n' >"$work/walk/.pytest_cache/.gitignore"
+printf '!x.cpp\n' | tee "$work/walk/build/.gitignore" >"$work/walk/.pytest_cache/v/.gitignore"
+printf '%s\0' .gitignore a.cpp buildnotes pkg/m.py sub/.gitignore sub/build/z.cpp \
+  sub/corpus/c.md sub/deeper/local.txt >"$work/walk.expected"
 walk_sources "$work/walk" >"$work/walk.found"
 same_list "the walk of a tree" "$work/walk.expected" "$work/walk.found"
 printf '%s\0' a.cpp sub/build/z.cpp >"$work/walk.expected"
@@ -98,18 +107,16 @@ if command -v git >/dev/null; then
 fi
 
 # Rules the walk does not read stop it, rather than let it list what git would leave out.
-while IFS='|' read -r rule message; do
-  tree rule <<<"a.cpp"
-  printf '%s\n' "$rule" >"$work/rule/.gitignore"
-  fails_with "the walk under '$rule'" "$message" walk_sources "$work/rule"
+while IFS='|' read -r file rule message; do
+  make_tree rule <<<"sub/a.cpp"
+  printf '%s\n' "$rule" >"$work/rule/$file"
+  fails_with "the walk under '$rule' in $file" "$message" walk_sources "$work/rule"
 done <<'EOF'
-!a.cpp|'!a.cpp' is more than this walk reads
-docs/*.html|'docs/*.html' is more than this walk reads
-\#notes|'\#notes' is more than this walk reads
+.gitignore|!a.cpp|rule/.gitignore: '!a.cpp' is more than this walk reads
+.gitignore|sub/*.cpp|rule/.gitignore: 'sub/*.cpp' is more than this walk reads
+.gitignore|\#notes|rule/.gitignore: '\#notes' is more than this walk reads
+sub/.gitignore|!a.cpp|rule/sub/.gitignore: '!a.cpp' is more than this walk reads
 EOF
-tree rule <<<"sub/.gitignore"
-fails_with "the walk with a nested .gitignore" "sub/.gitignore is more than this walk reads" \
-  walk_sources "$work/rule"
 
 # This tree: without git the same files as git lists, tracked and new (the copy of
 # package_test.sh; the C++ files of check_format.sh are among them).
@@ -126,7 +133,7 @@ fi
 # check_format.sh in copies without git: it checks every C++ file outside the ignored folders
 # but the generated ones, and fails when it finds none, or one not formatted.
 format_tree() {
-  tree "$1"
+  make_tree "$1"
   mkdir "$work/$1/scripts"
   cp scripts/check_format.sh scripts/sources.sh "$work/$1/scripts/"
   cp .clang-format "$work/$1/"

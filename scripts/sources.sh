@@ -45,39 +45,65 @@ keep_existing() {
   done
 }
 
-# walk_sources ROOT [GLOB...]: source_files without git. The top .gitignore is read as far as its
-# patterns are names with an optional leading / (at the top only) and trailing / (folders only);
-# any other pattern, or a .gitignore further down, stops the walk rather than let it list what
-# git would not.
+# walk_sources ROOT [GLOB...]: source_files without git. Each .gitignore that git would read is
+# read as far as its patterns are names with an optional leading / (in its own folder only) and
+# trailing / (folders only): the top one, and those further down that no folder above ignores,
+# such as the `*` that pytest and mypy put in their caches. Any other pattern stops the walk
+# rather than let it list what git would not.
 walk_sources() {
-  local - root=$1 line name pattern ignored=(-name .git) names=() nested
+  local - root=$1 ignored=(-name .git) names=() nested entry name
   set -o pipefail
   shift
-  if [ -f "$root/.gitignore" ]; then
-    while IFS= read -r line || [ -n "$line" ]; do
-      line=${line%"${line##*[! ]}"} # git drops trailing spaces
-      case $line in '' | '#'*) continue ;; esac
-      name=${line#/}
-      name=${name%/}
-      case $name in '' | '!'* | *\\* | */*)
-        echo "sources: $root/.gitignore: '$line' is more than this walk reads without git" >&2
-        return 1
-        ;;
-      esac
-      pattern=(-name "$name")
-      if [ "${line#/}" != "$line" ]; then pattern+=(! -path './*/*'); fi
-      if [ "${line%/}" != "$line" ]; then pattern+=(-type d); fi
-      ignored+=(-o '(' "${pattern[@]}" ')')
-    done <"$root/.gitignore"
-  fi
-  nested=$(cd "$root" && find . -mindepth 2 '(' "${ignored[@]}" ')' -prune -o -name .gitignore \
-    -print -quit)
-  if [ -n "$nested" ]; then
-    echo "sources: $root/${nested#./} is more than this walk reads without git" >&2
-    return 1
-  fi
+  if [ -f "$root/.gitignore" ]; then read_ignore_file "$root" . || return 1; fi
+  # In order of depth, so that the rules above a .gitignore are known when it is weighed.
+  nested=$(cd "$root" && find . -mindepth 1 '(' "${ignored[@]}" ')' -prune -o -name .gitignore \
+    -path './*/*' -type f -printf '%d %h\n' | sort -n -k1,1) || return 1
+  while IFS= read -r entry; do
+    if [ -n "$entry" ] && ! ignored_folder "$root" "${entry#* }"; then
+      read_ignore_file "$root" "${entry#* }" || return 1
+    fi
+  done <<<"$nested"
   for name in "$@"; do names+=(-o -name "$name"); done
   if [ ${#names[@]} -eq 0 ]; then names=(-o -true); fi
   (cd "$root" && find . -mindepth 1 '(' "${ignored[@]}" ')' -prune -o '(' -type f -o -type l ')' \
     '(' "${names[@]:1}" ')' -printf '%P\0') | LC_ALL=C sort -z
+}
+
+# read_ignore_file ROOT DIR: adds to the caller's `ignored` the find tests of DIR/.gitignore
+# (DIR under ROOT, "./..." or "."); a find test is matched against paths as "./DIR/...".
+read_ignore_file() {
+  local root=$1 dir=$2 line name pattern file=$1/.gitignore
+  if [ "$dir" != . ]; then file=$root/${dir#./}/.gitignore; fi
+  case $dir in *[][*?\\]*)
+    echo "sources: $file: a folder whose name find would read as a pattern" >&2
+    return 1
+    ;;
+  esac
+  while IFS= read -r line || [ -n "$line" ]; do
+    line=${line%"${line##*[! ]}"} # git drops trailing spaces
+    case $line in '' | '#'*) continue ;; esac
+    name=${line#/}
+    name=${name%/}
+    case $name in '' | '!'* | *\\* | */*)
+      echo "sources: $file: '$line' is more than this walk reads without git" >&2
+      return 1
+      ;;
+    esac
+    pattern=(-path "$dir/*" -name "$name")
+    if [ "${line#/}" != "$line" ]; then pattern+=(! -path "$dir/*/*"); fi
+    if [ "${line%/}" != "$line" ]; then pattern+=(-type d); fi
+    ignored+=(-o '(' "${pattern[@]}" ')')
+  done <"$file"
+}
+
+# Whether a .gitignore so far ignores DIR ("./...") or a folder above it.
+ignored_folder() {
+  local root=$1 dir=$2 above=. parts part hit
+  IFS=/ read -r -a parts <<<"${dir#./}"
+  for part in "${parts[@]}"; do
+    above+=/$part
+    hit=$(cd "$root" && find "$above" -maxdepth 0 '(' "${ignored[@]}" ')' -print) || return 1
+    if [ -n "$hit" ]; then return 0; fi
+  done
+  return 1
 }
