@@ -2,7 +2,8 @@
 # other rebuilds nothing. ZUV_PYTHONS (a CMake list) names the interpreters to build the module
 # for; without it the folder keeps what it was configured with, at first Debian's python3.
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}
+CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}
+export CMAKE_BUILD_PARALLEL_LEVEL
 build_options=(-DZUV_WERROR=ON -DPython3_EXECUTABLE=/usr/bin/python3)
 if [ -n "${ZUV_PYTHONS:-}" ]; then
   build_options+=("-DZUV_PYTHONS=$ZUV_PYTHONS")

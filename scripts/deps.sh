@@ -2,7 +2,8 @@
 # Installs the Debian packages a command needs, when any is missing:
 #   deps.sh demo   build the module and run scripts/demo.py
 #   deps.sh test   scripts/test.sh: the above, GoogleTest, pytest, the Unicode data, what
-#                  `pip install --no-build-isolation` needs in a venv, mypy and clang-format
+#                  `pip install --no-build-isolation` needs in a venv, mypy, and the checkers
+#                  of the sources (clang-format, shellcheck)
 #   deps.sh fuzz   the above and clang with its runtime, for the libFuzzer build
 set -euo pipefail
 command=${1:-test}
@@ -10,7 +11,7 @@ command=${1:-test}
 demo=(cmake g++ python3-dev libyaml-dev nlohmann-json3-dev)
 test=("${demo[@]}" libgtest-dev python3-pytest unicode-data
       python3-venv python3-pip python3-setuptools python3-wheel mypy
-      clang-format)
+      clang-format shellcheck)
 case "$command" in
   demo) packages=("${demo[@]}") ;;
   test) packages=("${test[@]}") ;;
@@ -24,7 +25,7 @@ install_missing() {
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return
-  if [ "$(id -u)" -ne 0 ]; then
+  if [ "$EUID" -ne 0 ]; then
     echo "missing packages: ${missing[*]}; install them with: sudo apt-get install ${missing[*]}" >&2
     exit 1
   fi
@@ -36,5 +37,6 @@ install_missing() {
 install_missing "${packages[@]}"
 if [ "$command" = fuzz ]; then
   # The sanitizer and libFuzzer runtimes come in a package named after clang's major version.
-  install_missing "libclang-rt-$(clang -dumpversion | cut -d. -f1)-dev"
+  clang_version=$(clang -dumpversion)
+  install_missing "libclang-rt-${clang_version%%.*}-dev"
 fi

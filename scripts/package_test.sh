@@ -10,16 +10,17 @@ source "$(dirname "$0")/config.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# The tracked and new files of the work tree, as they are now, but none of its build folders.
+# The tracked and new files of the work tree, as they are now, but none of its build folders
+# (without git: the files of the tree, .gitignore applied).
+source "$(dirname "$0")/sources.sh"
+source_files "$repo" >"$work/files"
 mkdir "$work/src"
-(cd "$repo" && git ls-files -z --cached --others --exclude-standard \
-   | while IFS= read -r -d '' f; do if [ -e "$f" ]; then printf '%s\0' "$f"; fi; done \
-   | tar --null -T - -cf -) | tar -xf - -C "$work/src"
+(cd "$repo" && tar --null -T "$work/files" -cf -) | tar -xf - -C "$work/src"
 
 /usr/bin/python3 -m venv --system-site-packages "$work/venv"
-start=$(date +%s)
+start=$SECONDS
 (cd "$work" && venv/bin/pip install --no-build-isolation --no-index --no-cache-dir -q ./src)
-echo "package: installed in $(( $(date +%s) - start )) s"
+echo "package: installed in $((SECONDS - start)) s"
 
 cd "$work"
 venv/bin/python - <<'PY'

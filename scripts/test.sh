@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: a release build with warnings as errors, the package as
 # pip installs it, then the tests again under AddressSanitizer and UndefinedBehaviorSanitizer;
-# first of all, the formatting of the C++ files (scripts/check_format.sh).
-# ZUV_SKIP_PACKAGE=1 and ZUV_SKIP_SANITIZE=1 leave out the last two.
+# first of all, the scripts themselves (scripts/check_scripts.sh) and the formatting of the C++
+# files (scripts/check_format.sh). ZUV_SKIP_PACKAGE=1 and ZUV_SKIP_SANITIZE=1 leave out the
+# package and the sanitizers. It needs no git: a copy of the sources without history passes too.
 set -euo pipefail
 source "$(dirname "$0")/config.sh"
 cd "$repo"
 bash scripts/deps.sh test
+bash scripts/check_scripts.sh
 bash scripts/check_format.sh
 
 cmake -S . -B build "${build_options[@]}" -DZUV_TESTS=ON >/dev/null
