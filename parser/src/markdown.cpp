@@ -7,7 +7,8 @@
 // own, given room when the frame opens for about as many nodes as its Start event counts events
 // inside, so that nodes are mostly built where they stay. Text goes through the inline-text
 // parser from the source bytes (so entity references and escapes stay as written). When the
-// stream ends, components left open become errors followed by their content, and two passes (the
+// stream ends, components left open become errors followed by their content, a tree that moved
+// content made deeper than the nesting limit is cut there (nesting.h), and two passes (the
 // citation re-scan and the inline-code language pass) finish the segment.
 
 #include "markdown.h"
@@ -402,11 +403,11 @@ class Bridge {
     }
     size_t s = s0;
     if (s > 0 && s - 1 < input_.size() && input_[s - 1] == '\\') --s;
-    Gathered& to = target();
+    NodeList& to = target().nodes;  // the nodes have no children: they count by being there
     if (e > input_.size() || s >= e) {
-      parse_text(ev.text, s, points_, to.nodes);
+      parse_text(ev.text, s, points_, to);
     } else {
-      parse_text(input_.substr(s, e - s), s, points_, to.nodes);
+      parse_text(input_.substr(s, e - s), s, points_, to);
     }
   }
 
