@@ -48,8 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const zuv::MathExpr tree = zuv::parse_math(source);
   const zuv::JsonValue value = zuv::math_to_value(tree);
-  // Three JSON levels per counted level at the most, and a few for the outermost construct.
-  check(value_depth(value) <= 3 * zuv::kMaxMathDepth + 8);
+  // Four JSON levels per counted level at the most, and three for the innermost item.
+  check(value_depth(value) <= 4 * zuv::kMaxMathDepth + 3);
   if (const zuv::MathExpr again = zuv::parse_math(source); !(again == tree)) {
     std::fprintf(stderr, "a second parse differs at %s\n",
                  zuv::testing::json_difference(value, zuv::math_to_value(again)).c_str());

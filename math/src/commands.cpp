@@ -161,13 +161,14 @@ MathExpr boxed_body(MathKind kind, MathExpr body) { return {kind, MathBody{std::
 MathExpr parse_big_operator(MathParser& p, std::string_view symbol) {
   MathBigOperator big{
       {std::string(symbol), OperatorKind::Large}, LimitsStyle::DisplayLimits, {}, {}};
-  read_scripts(p, big.lower, big.upper);
+  read_scripts(p, big.lower, big.upper, ScriptLevel::Own);
   return {MathKind::BigOperator, std::move(big)};
 }
 
-MathExpr parse_frac(MathParser& p, FracStyle style) {
-  MathExpr numerator = parse_group(p);
-  MathExpr denominator = parse_group(p);
+// `levels`: what the arguments count beyond the fraction's own level.
+MathExpr parse_frac(MathParser& p, FracStyle style, size_t levels = 0) {
+  MathExpr numerator = parse_group(p, levels);
+  MathExpr denominator = parse_group(p, levels);
   return {MathKind::Frac, MathFrac{std::move(numerator), std::move(denominator), style}};
 }
 
@@ -271,8 +272,9 @@ MathExpr parse_construct(MathParser& p, Construct c) {
     case Construct::DFrac: return parse_frac(p, FracStyle::Display);
     case Construct::TFrac: return parse_frac(p, FracStyle::Text);
     case Construct::Binom: {
+      // A fence around a fraction: its arguments count the second level.
       MathList body;
-      body.push_back(parse_frac(p, FracStyle::Auto));
+      body.push_back(parse_frac(p, FracStyle::Auto, 1));
       return {MathKind::Fenced, MathFenced{Delimiter::Paren, Delimiter::Paren, std::move(body)}};
     }
     case Construct::Sqrt: return parse_sqrt(p);
@@ -314,10 +316,39 @@ MathExpr parse_construct(MathParser& p, Construct c) {
   return MathExpr::row({});
 }
 
+// Whether a command's atom opens a level of nesting: the constructs and the commands with a
+// body do; symbols, `\text`, `\mbox` and `\right` do not, nor does a big operator, whose
+// scripts count their own.
+bool opens_level(const IndexEntry* e, std::string_view name) {
+  if (e == nullptr) return false;
+  switch (e->cls) {
+    case CommandClass::Font: return name != "text" && name != "mbox";
+    case CommandClass::Accent: return true;
+    case CommandClass::Construct: return kConstructs[e->index].value != Construct::Right;
+    case CommandClass::Space:
+    case CommandClass::Leading:
+    case CommandClass::Greek:
+    case CommandClass::Operator:
+    case CommandClass::BigOperator:
+    case CommandClass::Function:
+    case CommandClass::Trailing: return false;
+  }
+  return false;
+}
+
 }  // namespace
 
-MathExpr parse_command(MathParser& p, std::string_view name) {
+bool counts_levels(const MathToken& t) {
+  if (t.is(K::Begin)) return true;
+  return t.is(K::Command) && opens_level(find_command(t.name), t.name);
+}
+
+MathExpr parse_command(MathParser& p) {
+  const std::string_view name = p.current().name;
   const IndexEntry* e = find_command(name);
+  const DepthGuard guard(p, opens_level(e, name) ? 1 : 0);
+  if (guard.too_deep()) return skip_too_deep(p, SkipExtent::Row);
+  p.advance();
   if (e == nullptr) {
     std::string raw = "\\";
     raw += name;

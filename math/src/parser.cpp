@@ -24,23 +24,7 @@ bool is_row_stop(const MathToken& t) {
          t.is_command("right");
 }
 
-// Counts one level of atom or group nesting for as long as it lives.
-class DepthGuard {
- public:
-  explicit DepthGuard(MathParser& p) : p_(p) { ++p_.depth; }
-  ~DepthGuard() { --p_.depth; }
-  DepthGuard(const DepthGuard&) = delete;
-  DepthGuard& operator=(const DepthGuard&) = delete;
-  bool too_deep() const { return p_.depth > kMaxMathDepth || stack_is_short(p_.stack_limit); }
-
- private:
-  MathParser& p_;
-};
-
-enum class SkipExtent : uint8_t {
-  Row,    // an atom: everything up to the next stop token that no skipped construct owns
-  Group,  // a group: up to its matching `}`
-};
+}  // namespace
 
 // Past the depth limit, or when the thread's stack runs short, the construct is skipped as one
 // error node that keeps its source.
@@ -82,17 +66,25 @@ MathExpr skip_too_deep(MathParser& p, SkipExtent extent) {
                          std::string(msg::kTooDeep));
 }
 
-// The script after a consumed `^` or `_`: a group, or else one atom.
-MathExpr read_script(MathParser& p) {
+namespace {
+
+// The script after a consumed `^` or `_`, one level deeper: a group, or else one atom. An atom
+// that counts levels of its own (a command with a body, an environment) stands for the script's
+// level, unless the script has a level of its own (`ScriptLevel::Own`).
+MathExpr read_script(MathParser& p, ScriptLevel level) {
   p.skip_whitespace();
-  return p.at(K::LBrace) ? parse_group(p) : parse_atom(p);
+  if (p.at(K::LBrace)) return parse_group(p, 1);
+  const bool own = level == ScriptLevel::Own || !counts_levels(p.current());
+  const DepthGuard guard(p, own ? 1 : 0);
+  if (guard.too_deep()) return skip_too_deep(p, SkipExtent::Row);
+  return parse_atom(p);
 }
 
 MathExpr script_without_base(MathParser& p, MathKind kind, std::string_view raw,
                              std::string_view message) {
   p.advance();
   MathExpr base = MathExpr::error(std::string(raw), std::string(message));
-  MathExpr script = read_script(p);
+  MathExpr script = read_script(p, ScriptLevel::Own);
   return {kind, MathScript{std::move(base), std::move(script)}};
 }
 
@@ -165,11 +157,9 @@ MathExpr finish_row(MathList items) {
 
 MathExpr parse_atom(MathParser& p) {
   p.skip_whitespace();
-  const DepthGuard guard(p);
-  if (guard.too_deep()) return skip_too_deep(p, SkipExtent::Row);
   const MathToken& t = p.current();
   switch (t.kind) {
-    case K::LBrace: return parse_group(p);
+    case K::LBrace: return parse_group(p, 1);
     case K::Caret:
       return script_without_base(p, MathKind::Superscript, "^", msg::kCaretWithoutBase);
     case K::Underscore:
@@ -178,15 +168,12 @@ MathExpr parse_atom(MathParser& p) {
     case K::RowSep:
       p.advance();
       return MathExpr::error("\\\\", std::string(msg::kStrayRowSeparator));
-    case K::Command: {
-      const std::string_view name = p.advance().name;
-      return parse_command(p, name);
-    }
+    case K::Command: return parse_command(p);
     case K::Begin: {
       // Rows and cells put up to five dict-form levels between an environment and its items,
       // so an environment counts as two levels.
-      const DepthGuard rows_guard(p);
-      if (rows_guard.too_deep()) return skip_too_deep(p, SkipExtent::Row);
+      const DepthGuard guard(p, 2);
+      if (guard.too_deep()) return skip_too_deep(p, SkipExtent::Row);
       const std::string_view name = p.advance().name;
       return parse_environment(p, name);
     }
@@ -224,20 +211,20 @@ MathExpr parse_atom(MathParser& p) {
   return MathExpr::error("", std::string(msg::kUnexpectedEnd));
 }
 
-void read_scripts(MathParser& p, MathOptBox& sub, MathOptBox& sup) {
+void read_scripts(MathParser& p, MathOptBox& sub, MathOptBox& sup, ScriptLevel level) {
   for (int pass = 0; pass < 2; ++pass) {
     p.skip_whitespace();
     MathOptBox* slot = p.at(K::Caret) ? &sup : p.at(K::Underscore) ? &sub : nullptr;
     // A second script of one kind stays for the row, where it has no base.
     if (slot == nullptr || slot->has_value()) return;
     p.advance();
-    *slot = read_script(p);
+    *slot = read_script(p, level);
   }
 }
 
 void parse_scripts(MathParser& p, MathExpr& base) {
   MathOptBox sub, sup;
-  read_scripts(p, sub, sup);
+  read_scripts(p, sub, sup, ScriptLevel::Shared);
   if (sub && sup) {
     base = {MathKind::Subsuperscript,
             MathSubsup{std::move(base), std::move(*sub), std::move(*sup)}};
@@ -248,9 +235,9 @@ void parse_scripts(MathParser& p, MathExpr& base) {
   }
 }
 
-MathExpr parse_group(MathParser& p) {
+MathExpr parse_group(MathParser& p, size_t levels) {
   if (!p.at(K::LBrace)) return MathExpr::error("", std::string(msg::kExpectedGroup));
-  const DepthGuard guard(p);
+  const DepthGuard guard(p, levels);
   if (guard.too_deep()) return skip_too_deep(p, SkipExtent::Group);
   p.advance();
   size_t count = 0;

@@ -76,27 +76,71 @@ TEST(MathDepth, DeepInputGivesAnErrorNode) {
   }
 }
 
+// The limit counts the levels a reader counts: 128 nested groups, scripts or commands with a
+// body parse, and the 129th is the error; `\binom` and environments count as two.
+TEST(MathDepth, TheErrorComesAtTheFirstLevelPastTheLimit) {
+  const struct {
+    std::string_view open, close;
+    size_t levels;  // per construct
+  } cases[] = {
+      {"{a ", "}", 1},
+      {"x^{", "}", 1},
+      {"x_{a}^{", "}", 1},
+      {"^", "", 1},
+      {"\\sum_{", "}", 1},
+      {"\\sum^", "", 1},
+      {"\\frac{", "}{y}", 1},
+      {"\\frac{y}{", "}", 1},
+      {"\\sqrt{", "}", 1},
+      {"\\sqrt[", "]{y}", 1},
+      {"\\left(", "\\right)", 1},
+      {"\\hat{", "}", 1},
+      {"\\mathbf{", "}", 1},
+      {"\\color{red}{", "}", 1},
+      {"\\displaystyle ", "", 1},
+      {"\\overset{a}{", "}", 1},
+      {"\\binom{", "}{y}", 2},
+      {"\\begin{pmatrix}", "\\end{pmatrix}", 2},
+      {"\\begin{cases}", "\\end{cases}", 2},
+      {"\\begin{align} a & ", "\\end{align}", 2},
+  };
+  for (const auto& c : cases) {
+    const size_t n = kMaxMathDepth / c.levels;
+    const std::string deepest = repeat_n(c.open, n) + "x" + repeat_n(c.close, n);
+    EXPECT_EQ(count(math_json(deepest), "nesting"), 0u) << c.open;
+    const std::string past = repeat_n(c.open, n + 1) + "x" + repeat_n(c.close, n + 1);
+    EXPECT_NE(math_json(past).find(kTooDeep), std::string::npos) << c.open;
+  }
+}
+
 // The limit leaves ordinary nesting alone, and what follows a skipped construct is parsed.
 TEST(MathDepth, SkipsOnlyTheConstructPastTheLimit) {
-  const std::string deep_braces = repeat_n("{", 70) + "a b" + repeat_n("}", 70) + " c";
+  const std::string deep_braces = repeat_n("{", 134) + "a b" + repeat_n("}", 134) + " c";
   EXPECT_EQ(math_json(deep_braces),
             compact_json(expand_math_json(
                 R"({"children":[{"message":"math nesting too deep","raw":"{{{{{{a b}}}}}}",
                     "type":"error"},@c],"type":"row"})")));
 
-  // The rest of the row past the limit is skipped up to the `}` of the enclosing group.
+  // A script past the limit is skipped to its closing brace.
   const std::string deep_scripts = repeat_n("x^{", 130) + repeat_n("}", 130);
   const std::string json = math_json(deep_scripts);
   EXPECT_EQ(count(json, kTooDeep), 1u);
-  EXPECT_NE(json.find(R"({"message":"math nesting too deep","raw":"x^{x^{}}","type":"error"})"),
+  EXPECT_NE(json.find(R"({"message":"math nesting too deep","raw":"{x^{}}","type":"error"})"),
             std::string::npos);
 
-  // A group past the limit is skipped to its closing brace; the next argument is read.
-  const std::string deep_fraction = repeat_n("x^{", 127) + "\\frac{{a}}{b}" + repeat_n("}", 127);
+  // An atom past the limit takes the rest of the row, up to the `}` of the enclosing group.
+  const std::string deep_row = repeat_n("x^{", 128) + "\\frac{a}{b} c" + repeat_n("}", 128);
+  EXPECT_NE(math_json(deep_row).find(
+                R"({"message":"math nesting too deep","raw":"\\frac{a}{b} c","type":"error"})"),
+            std::string::npos);
+
+  // The arguments of a construct share its level: a group inside them past the limit is
+  // skipped to its closing brace, and the next argument is read.
+  const std::string deep_fraction = repeat_n("x^{", 127) + "\\frac{{a}}{{b}}" + repeat_n("}", 127);
   EXPECT_NE(math_json(deep_fraction)
                 .find(R"({"denominator":{"message":"math nesting too deep","raw":"{b}",)"
                       R"("type":"error"},"numerator":{"message":"math nesting too deep",)"
-                      R"("raw":"{{a}}","type":"error"},"style":"auto","type":"frac"})"),
+                      R"("raw":"{a}","type":"error"},"style":"auto","type":"frac"})"),
             std::string::npos);
 
   // Fences past the limit leave their `\right` to the fences that are open.
@@ -111,12 +155,30 @@ TEST(MathDepth, SkipsOnlyTheConstructPastTheLimit) {
   EXPECT_EQ(count(math_json(matrices), "nesting"), 0u);
 }
 
-// Readers of the dict form rely on each counted level adding at most three levels to it.
-TEST(MathDepth, DictFormStaysWithinThreeLevelsPerCountedLevel) {
+// Readers of the dict form rely on each counted level adding at most four levels to it (a
+// script around a fraction, its numerator row and the row's children), and the innermost item
+// three (a script around a big operator, and the operator's own script).
+TEST(MathDepth, DictFormStaysWithinFourLevelsPerCountedLevel) {
   for (std::string_view open : {"\\begin{align} a b &", "\\begin{cases} a & b c ",
                                 "\\begin{matrix} a b & ", "{a x^{", "\\sqrt[a b"}) {
     const std::string json = math_json(repeat_n(open, 300));
-    EXPECT_LE(json_depth(json), 3 * kMaxMathDepth + 3) << open;
+    EXPECT_LE(json_depth(json), 4 * kMaxMathDepth + 3) << open;
+  }
+  const struct {
+    std::string_view open, close;
+  } closed[] = {
+      {"\\frac{a b ", "}{c}^{2}"},
+      {"\\sqrt[a b ", "]{y}_2"},
+      {"\\binom{a b ", "}{c}^{2}"},
+      {"\\begin{align} a & b ", "\\end{align}^{2}"},
+      {"\\begin{gather} a & b ", "\\end{gather}^{2}"},
+      {"\\sum_{a b ", "}_c"},
+  };
+  for (const auto& c : closed) {
+    for (size_t n : {kMaxMathDepth / 2, kMaxMathDepth, kMaxMathDepth + 1}) {
+      const std::string json = math_json(repeat_n(c.open, n) + "x" + repeat_n(c.close, n));
+      EXPECT_LE(json_depth(json), 4 * kMaxMathDepth + 3) << c.open << n;
+    }
   }
 }
 

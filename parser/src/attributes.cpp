@@ -19,7 +19,8 @@ namespace zuv::parser {
 
 namespace {
 
-// Nesting of arrays and objects allowed in a JSON attribute; deeper text is not valid JSON.
+// Nesting of arrays and objects allowed in a JSON attribute; deeper text is not valid JSON, so a
+// 129th level gives "Malformed JSON in attribute".
 constexpr size_t kMaxJsonAttributeDepth = 128;
 
 // Builds a `JsonValue` from the events of nlohmann's SAX parser, without recursion.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "layer_testing.h"
+#include "repeat.h"
 #include "tags.h"
 
 namespace zuv::parser {
@@ -14,6 +15,7 @@ namespace {
 
 using testing::describe;
 using testing::json_quoted;
+using zuv::testing::repeat_n;
 
 OpenTagResult read(std::string_view text, size_t base = 0) {
   SourceMap map(std::string(base, ' ') + std::string(text));
@@ -121,8 +123,11 @@ struct ErrorCase {
 };
 
 TEST(OpenTag, EveryMessageWithItsRawSpan) {
-  const std::string deep128 = std::string(128, '[') + std::string(128, ']');
-  const std::string deep129 = std::string(129, '[') + std::string(129, ']');
+  // JSON nests at most 128 arrays and objects; the braces put around a member list count.
+  const std::string deep128 = repeat_n("[", 128) + repeat_n("]", 128);
+  const std::string deep129 = repeat_n("[", 129) + repeat_n("]", 129);
+  const std::string objects129 = repeat_n("{\"k\":", 129) + "0" + repeat_n("}", 129);
+  const std::string members128 = "\"k\":" + deep128;  // 129 levels once braced
   const ErrorCase cases[] = {
       // Faults of the tag: raw from the `<` to the end of the text.
       {"<Note", "Unexpected end of input in tag", "<Note", 0, 5},
@@ -184,6 +189,10 @@ TEST(OpenTag, EveryMessageWithItsRawSpan) {
        "{{\xef\xbb\xbf[1]}}", 5, 15},
       {"<X d={{" + deep129 + "}}>", "Malformed JSON in attribute: " + deep129,
        "{{" + deep129 + "}}", 5, 5 + 4 + deep129.size()},
+      {"<X d={{" + objects129 + "}}>", "Malformed JSON in attribute: " + objects129,
+       "{{" + objects129 + "}}", 5, 5 + 4 + objects129.size()},
+      {"<X d={{" + members128 + "}}>", "Malformed JSON in attribute: " + members128,
+       "{{" + members128 + "}}", 5, 5 + 4 + members128.size()},
   };
   for (const ErrorCase& c : cases) {
     SCOPED_TRACE(c.text);
@@ -196,8 +205,14 @@ TEST(OpenTag, EveryMessageWithItsRawSpan) {
     EXPECT_EQ(e.end, c.end);
   }
   // The deepest JSON that is still valid.
-  OpenTagResult ok = read("<X d={{" + deep128 + "}}>");
-  EXPECT_TRUE(std::holds_alternative<OpenTag>(ok));
+  const std::string deepest[] = {
+      deep128,
+      repeat_n("{\"k\":", 128) + "0" + repeat_n("}", 128),
+      "\"k\":" + repeat_n("[", 127) + repeat_n("]", 127),
+  };
+  for (const std::string& json : deepest) {
+    EXPECT_TRUE(std::holds_alternative<OpenTag>(read("<X d={{" + json + "}}>"))) << json;
+  }
 }
 
 TEST(OpenTag, OffsetsAreAbsolute) {

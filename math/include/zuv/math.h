@@ -11,10 +11,13 @@
 // - A `}`, `&`, `\\`, `\end{...}` or `\right` that stands at the top level ends the expression:
 //   that token and everything after it are not part of the tree, and no error records them. The
 //   caller keeps the whole source (the `raw` of its math node), so nothing is lost.
-// - Nesting is bounded: past kMaxMathDepth (zuv/limits.h) levels of groups, scripts, arguments,
-//   fences and environments, the construct at hand becomes one error node "math nesting too
-//   deep" whose `raw` is its source, and the parse goes on after it. Each counted level adds at
-//   most three levels to the dict form, so the tree stays shallow enough for every pass over it.
+// - Nesting is bounded: kMaxMathDepth (zuv/limits.h) levels parse, where each brace group,
+//   script and command with a body (fraction, root, fence, accent, font, style, ...) is a level,
+//   `\binom` and each environment two, and a script written as one such command without braces
+//   (`x^\sqrt{y}`) is that command's level; the construct that opens the next level becomes one
+//   error node "math nesting too deep" whose `raw` is its source, and the parse goes on after
+//   it. Each level adds at most four levels to the dict form, so the tree stays shallow enough
+//   for every pass over it.
 // - Linear in the length of the source; reads nothing but its argument.
 
 #include <string_view>
