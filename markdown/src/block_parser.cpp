@@ -201,6 +201,7 @@ class BlockParser {
   void append_html_line(std::size_t remaining_space, std::size_t start, std::size_t end);
   void append_indent(std::size_t remaining_space, std::size_t at);
   void pop(std::size_t ix);
+  void close_levels(std::size_t n, std::size_t ix);
   void finish_list(std::size_t ix);
   void finish_empty_list_item();
   void continue_list(std::size_t start, char ch, std::uint64_t index);
@@ -224,7 +225,7 @@ class BlockParser {
 
   Item& item(NodeIndex ix) { return tree_[ix].item; }
   std::string_view from(std::size_t ix) const { return tail(text_, ix); }
-  bool continues_all(LineStart& line) { return scan_containers(tree_, line) == tree_.spine_len(); }
+  bool continues_all(LineStart& line) { return scan_containers(tree_, line) == tree_.levels(); }
 
   std::string_view text_;
   Tree& tree_;
@@ -255,8 +256,7 @@ std::string_view BlockParser::unescaped(std::string_view raw) {
 
 std::size_t BlockParser::parse_block(std::size_t start_ix) {
   LineStart line(from(start_ix));
-  std::size_t continued = scan_containers(tree_, line);
-  for (std::size_t i = continued, n = tree_.spine_len(); i < n; ++i) pop(start_ix);
+  close_levels(tree_.levels() - scan_containers(tree_, line), start_ix);
 
   // New containers.
   for (;;) {
@@ -344,8 +344,7 @@ std::size_t BlockParser::parse_block(std::size_t start_ix) {
     if (line.scan_blockquote_marker()) {
       flush_pending_task();
       finish_list(start_ix);
-      tree_.append(make_item(container_start, 0, ItemKind::BlockQuote));
-      tree_.push();
+      tree_.open_block_quote(container_start);
       continue;
     }
     line = save;
@@ -837,7 +836,7 @@ std::size_t BlockParser::parse_html_block(std::size_t start_ix, const char* end_
     bool ends = end_tag != nullptr ? text_.substr(line_start, ix - line_start).find(end_tag) !=
                                          std::string_view::npos
                                    : line.is_at_eol();
-    if (n < tree_.spine_len() || ends) {
+    if (n < tree_.levels() || ends) {
       end_ix = ix;
       break;
     }
@@ -874,7 +873,7 @@ std::size_t BlockParser::parse_indented_code_block(std::size_t start_ix,
     }
     LineStart line(from(ix));
     std::size_t n = scan_containers(tree_, line);
-    if (n < tree_.spine_len() || !(line.scan_space(4) || line.is_at_eol())) break;
+    if (n < tree_.levels() || !(line.scan_space(4) || line.is_at_eol())) break;
     std::size_t next_line = ix + line.bytes_scanned();
     if (next_line == text_.size()) break;
     ix = next_line;
@@ -905,7 +904,7 @@ std::size_t BlockParser::parse_fenced_code_block(std::size_t start_ix, std::size
   for (;;) {
     LineStart line(from(ix));
     std::size_t n = scan_containers(tree_, line);
-    if (n < tree_.spine_len()) {
+    if (n < tree_.levels()) {
       // The line belongs to an outer block; it is parsed again there.
       pop(ix);
       return ix;
@@ -953,6 +952,20 @@ void BlockParser::pop(std::size_t ix) {
     item(cur).end = std::max(item(cur).end, item(last).end);
   }
   if (closed != 0) item(closed).end = item(cur).end;
+}
+
+// Closes the `n` levels a line did not continue: a pop for each, counted before the first, so
+// that a definition list whose end closes its parent too leaves one level fewer open.
+void BlockParser::close_levels(std::size_t n, std::size_t ix) {
+  while (n > 0 && tree_.spine_len() > 0) {
+    std::size_t top = tree_.top_levels();
+    if (n < top) {
+      tree_.close_inner_quotes(n, ix);
+      return;
+    }
+    pop(ix);
+    n -= top;
+  }
 }
 
 void BlockParser::finish_list(std::size_t ix) {

@@ -1,13 +1,18 @@
 // The block tree: an index-addressed arena of items, built in preorder by the block pass and
 // rewritten in place by the inline pass. Each node links to its first child and its next
 // sibling; the spine holds the open ancestors of the current position, so building and walking
-// need no recursion.
+// need no recursion. Past the event stream's nesting limit, a chain of block quotes that hold
+// nothing but the next is one node (`folded_quotes`), so that a line of `>` costs the nodes of
+// the levels shown, not one per byte; the spine counts levels, not nodes, where it is scanned.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
+
+#include "zuv/markdown.h"
 
 namespace zuv::markdown {
 
@@ -148,6 +153,11 @@ class Item {
   std::uint32_t link_index() const { return count_; }
   void set_link_index(std::uint32_t i) { count_ = i; }
 
+  // BlockQuote: how many quotes, nested each as the only child of the one before, this node
+  // stands for besides itself. Only past kMaxContainerDepth, where quotes give no events.
+  std::uint32_t folded_quotes() const { return count_; }
+  void set_folded_quotes(std::uint32_t n) { count_ = n; }
+
   // Index into the tables (its alignment list): Table.
   std::uint32_t table_index() const { return count_; }
   void set_table_index(std::uint32_t i) { count_ = i; }
@@ -165,6 +175,19 @@ struct Node {
   NodeIndex next = 0;
 };
 
+inline Item make_item(std::size_t start, std::size_t end, ItemKind kind) {
+  Item item;
+  item.start = start;
+  item.end = end;
+  item.kind = kind;
+  return item;
+}
+
+// The nesting levels a node stands for: more than one only for folded block quotes.
+inline std::size_t levels_of(const Item& item) {
+  return item.kind == ItemKind::BlockQuote ? std::size_t{1} + item.folded_quotes() : 1;
+}
+
 class Tree {
  public:
   // Builds in the given buffers (empty, or left over from an earlier parse to reuse their
@@ -174,6 +197,8 @@ class Tree {
     nodes_.clear();
     spine_.clear();
     quote_levels_.clear();
+    levels_ = 0;
+    containers_ = 0;
     if (nodes_.capacity() < capacity) reserve(capacity);
     nodes_.emplace_back();
   }
@@ -210,12 +235,57 @@ class Tree {
   // Descends into the current node: new items become its children.
   NodeIndex push() {
     NodeIndex ix = cur_;
-    if (nodes_[ix].item.kind == ItemKind::BlockQuote) {
-      quote_levels_.push_back(static_cast<std::uint32_t>(spine_.size()));
-    }
+    const Item& item = nodes_[ix].item;
+    if (item.kind == ItemKind::BlockQuote) quote_levels_.push_back(levels_);
     spine_.push_back(ix);
+    std::size_t levels = levels_of(item);
+    levels_ += levels;
+    if (is_container(item.kind)) containers_ += levels;
     cur_ = nodes_[ix].child;
     return ix;
+  }
+
+  // Opens a block quote starting at `start`. One opened as the first thing inside a quote that
+  // is already past kMaxContainerDepth joins it, as a level more of the same node.
+  void open_block_quote(std::size_t start) {
+    if (cur_ == 0 && containers_ > kMaxContainerDepth) {
+      Item& top = nodes_[spine_.back()].item;
+      if (top.kind == ItemKind::BlockQuote && top.folded_quotes() < UINT32_MAX) {
+        top.set_folded_quotes(top.folded_quotes() + 1);
+        ++levels_;
+        ++containers_;
+        return;
+      }
+    }
+    append(make_item(start, 0, ItemKind::BlockQuote));
+    push();
+  }
+
+  // The levels of the innermost open node.
+  std::size_t top_levels() const {
+    return spine_.empty() ? 0 : levels_of(nodes_[spine_.back()].item);
+  }
+
+  // Closes the `n` inner levels of the innermost open node, a folded quote of more than `n`
+  // levels: they become a closed node of their own, ending at `end` or with their content,
+  // that holds the content so far and after which new items follow.
+  void close_inner_quotes(std::size_t n, std::size_t end) {
+    NodeIndex outer = spine_.back();
+    Item inner = nodes_[outer].item;
+    inner.set_folded_quotes(static_cast<std::uint32_t>(n - 1));
+    inner.end = end;
+    if (NodeIndex last = nodes_[outer].child; last != 0) {
+      while (nodes_[last].next != 0) last = nodes_[last].next;
+      inner.end = std::max(inner.end, nodes_[last].item.end);
+    }
+    NodeIndex ix = create_node(inner);
+    nodes_[ix].child = nodes_[outer].child;
+    nodes_[outer].child = ix;
+    Item& kept = nodes_[outer].item;
+    kept.set_folded_quotes(static_cast<std::uint32_t>(kept.folded_quotes() - n));
+    levels_ -= n;
+    containers_ -= n;
+    cur_ = ix;
   }
 
   // Climbs back to the innermost open node, which becomes current; 0 when none is open.
@@ -239,11 +309,18 @@ class Tree {
   }
 
   NodeIndex peek_up() const { return spine_.empty() ? 0 : spine_.back(); }
-  NodeIndex peek_grandparent() const { return spine_.size() >= 2 ? spine_[spine_.size() - 2] : 0; }
+  // The node one level up from the innermost open one: that node itself when it is a folded
+  // quote.
+  NodeIndex peek_grandparent() const {
+    if (top_levels() > 1) return spine_.back();
+    return spine_.size() >= 2 ? spine_[spine_.size() - 2] : 0;
+  }
   std::size_t spine_len() const { return spine_.size(); }
+  // The nesting levels of the open nodes, a folded quote counting its own.
+  std::size_t levels() const { return levels_; }
   const std::vector<NodeIndex>& spine() const { return spine_; }
-  // The levels of the spine that hold a block quote, outermost first.
-  const std::vector<std::uint32_t>& quote_levels() const { return quote_levels_; }
+  // The levels at which the open block quotes start, outermost first.
+  const std::vector<std::size_t>& quote_levels() const { return quote_levels_; }
   std::size_t size() const { return nodes_.size(); }
 
   // Back to the first node, for walking the finished tree.
@@ -251,6 +328,8 @@ class Tree {
     cur_ = nodes_.size() > 1 ? 1 : 0;
     spine_.clear();
     quote_levels_.clear();
+    levels_ = 0;
+    containers_ = 0;
   }
 
   NodeIndex next_sibling(NodeIndex ix) {
@@ -271,6 +350,10 @@ class Tree {
     if (next != 0) {
       cur_ = next;
       return 0;
+    }
+    if (top_levels() > 1) {
+      close_inner_quotes(1, 0);
+      return cur_;
     }
     return pop();
   }
@@ -309,8 +392,12 @@ class Tree {
 
  private:
   void drop_top() {
+    const Item& item = nodes_[spine_.back()].item;
+    std::size_t levels = levels_of(item);
+    levels_ -= levels;
+    if (is_container(item.kind)) containers_ -= levels;
     spine_.pop_back();
-    if (!quote_levels_.empty() && quote_levels_.back() == spine_.size()) quote_levels_.pop_back();
+    if (!quote_levels_.empty() && quote_levels_.back() == levels_) quote_levels_.pop_back();
   }
   void grow() { reserve(2 * nodes_.capacity()); }
   void reserve(std::size_t n);
@@ -318,16 +405,10 @@ class Tree {
   std::vector<Node> nodes_;
   std::vector<NodeIndex> spine_;
   // Kept beside the spine so that a line end can skip the containers that continue there.
-  std::vector<std::uint32_t> quote_levels_;
+  std::vector<std::size_t> quote_levels_;
+  std::size_t levels_ = 0;      // nesting levels of the spine
+  std::size_t containers_ = 0;  // of those, the levels of block containers
   NodeIndex cur_ = 0;
 };
-
-inline Item make_item(std::size_t start, std::size_t end, ItemKind kind) {
-  Item item;
-  item.start = start;
-  item.end = end;
-  item.kind = kind;
-  return item;
-}
 
 }  // namespace zuv::markdown

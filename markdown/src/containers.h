@@ -10,7 +10,7 @@
 namespace zuv::markdown {
 
 // Consumes the prefixes of the open containers on the spine that `line` continues, outermost
-// first, and returns how many it continued.
+// first, and returns how many levels it continued (a folded quote counts each of its own).
 std::size_t scan_containers(const Tree& tree, LineStart& line);
 
 }  // namespace zuv::markdown

@@ -188,6 +188,8 @@ class Emitter {
       default: break;
     }
     if (is_container(item.kind)) {
+      // A folded block quote, one node for many levels, is made only past the limit, so it
+      // always takes this branch, and one count stands for all its levels.
       if (shown_ == kMaxContainerDepth) {
         ++hidden_;
         return true;

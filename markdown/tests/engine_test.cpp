@@ -57,6 +57,17 @@ TEST(Engine, MovedEventsKeepTheirDecodedTexts) {
   EXPECT_EQ(links, 2000);
 }
 
+// A line closes as many levels as it leaves unmatched, counted before it closes the first; a
+// definition list that ends closes its parent as well, so one level fewer stays open.
+TEST(Engine, ALineClosesTheLevelsItDidNotContinueCountedFirst) {
+  const std::string text = ">>a\n>>: b\n>";
+  Events events = parse_events(text);
+  ASSERT_FALSE(events.events.empty());
+  const Event& outer = events.events.front();
+  EXPECT_EQ(outer.tag, Tag::BlockQuote);
+  EXPECT_EQ(outer.end, text.size() - 1);  // closed before the last line's `>`
+}
+
 TEST(Engine, ReusedEventsMatchAFreshParse) {
   const std::string first = "| a |\n|---|\n| &amp; |\n\n[x](/u 't') ![i](/p)\n";
   const std::string second = "> *b* [y][r] &lt;\n\n[r]: /v \"w\"\n";

@@ -43,6 +43,38 @@ std::size_t texts(const Events& events, std::string_view text) {
 
 std::string expect(bool ok, const char* what) { return ok ? "" : what; }
 
+// The events but those of block quotes, in short: "<Tag", ">Tag", texts quoted, other kinds
+// by name.
+std::string without_quotes(const Events& events) {
+  std::string out;
+  for (const Event& ev : events.events) {
+    if ((ev.kind == EventKind::Start || ev.kind == EventKind::End) && ev.tag == Tag::BlockQuote) {
+      continue;
+    }
+    if (!out.empty()) out += ' ';
+    if (ev.kind == EventKind::Start || ev.kind == EventKind::End) {
+      out += ev.kind == EventKind::Start ? '<' : '>';
+      out += name_of(ev.tag);
+    } else if (ev.kind == EventKind::Text) {
+      out += '\'';
+      out += ev.text;
+      out += '\'';
+    } else {
+      out += name_of(ev.kind);
+    }
+  }
+  return out;
+}
+
+// Quotes past the limit, some closed by a line that continues fewer: the quotes up to the
+// limit, around the blocks those lines make.
+std::string deep_quotes_around(const Events& events, std::string_view blocks) {
+  if (starts(events, Tag::BlockQuote) != kMaxContainerDepth)
+    return "not the quotes up to the limit";
+  std::string shown = without_quotes(events);
+  return shown == blocks ? "" : "blocks " + shown;
+}
+
 // Lists nested past the limit: it shows half lists, half items, and the content stays.
 std::string deep_list_shown(const Events& events) {
   return expect(starts(events, Tag::List) == kMaxContainerDepth / 2 &&
@@ -73,6 +105,37 @@ const std::vector<PathologicalCase>& pathological_cases() {
          return expect(events.events.size() == 2 * kMaxContainerDepth &&
                            starts(events, Tag::BlockQuote) == kMaxContainerDepth,
                        "not the block quotes up to the limit alone");
+       }},
+      // Quotes past the limit hold each other in one node; lines continuing fewer of them close
+      // the rest, the blocks inside them included.
+      {"deep_quotes_continued_in_part",
+       [](std::size_t n) {
+         std::string inner = repeat_to(">", n / 4 - 10);
+         return repeat_to(">", n / 4) + " a\n" + inner + " - c\n" + inner + " d\n" +
+                repeat_to(">", n / 4) + " b\n";
+       },
+       [](const Events& events) {
+         return deep_quotes_around(
+             events, "<Paragraph 'a' >Paragraph 'c' soft_break 'd' <Paragraph 'b' >Paragraph");
+       }},
+      {"deep_quotes_lazy_line",
+       [](std::size_t n) {
+         return repeat_to(">", n / 3) + " a\n" + repeat_to(">", n / 3 - 10) + " c\n" +
+                repeat_to(">", n / 3) + " b\n";
+       },
+       [](const Events& events) {
+         return deep_quotes_around(events,
+                                   "<Paragraph 'a' soft_break 'c' soft_break 'b' >Paragraph");
+       }},
+      {"deep_quotes_end_code_blocks",
+       [](std::size_t n) {
+         return repeat_to(">", n / 4) + "     code\n" + repeat_to(">", n / 4 - 1) + " text\n" +
+                repeat_to(">", n / 4) + " ```\n" + repeat_to(">", n / 4 - 1) + " y\n";
+       },
+       [](const Events& events) {
+         return deep_quotes_around(events,
+                                   "<CodeBlock 'code\n' >CodeBlock <Paragraph 'text' >Paragraph "
+                                   "<CodeBlock >CodeBlock <Paragraph 'y' >Paragraph");
        }},
       // Every blank line once continued every open list.
       {"blank_lines_after_deep_list",

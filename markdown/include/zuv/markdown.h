@@ -69,7 +69,8 @@
 // Time and memory are linear in the input; no part of the engine recurses per nesting level.
 // At most kMaxContainerDepth block containers (BlockQuote, List, Item, FootnoteDefinition and
 // the three definition list tags) are open at once in the stream: deeper ones are parsed as
-// usual but give no Start and End, and their content stands in the deepest container shown.
+// usual but give no Start and End, and their content stands in the deepest container shown;
+// block quotes past it that hold only each other cost no memory per level.
 // Offsets are byte offsets. The input need not be valid UTF-8: a malformed byte counts as
 // U+FFFD (a symbol, so punctuation where emphasis looks at neighbouring characters).
 #pragma once
