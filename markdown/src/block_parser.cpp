@@ -95,9 +95,7 @@ void surgerize_tight_list(Tree& tree, NodeIndex list_ix) {
         NodeIndex firstborn = tree[child].child;
         if (firstborn != 0) {
           if (to_repoint != 0) tree[to_repoint].next = firstborn;
-          NodeIndex last = firstborn;
-          while (tree[last].next != 0) last = tree[last].next;
-          repoint = last;
+          repoint = tree.last_sibling(firstborn);
         }
       }
       to_repoint = repoint;
@@ -946,11 +944,8 @@ void BlockParser::pop(std::size_t ix) {
   // A container ends with its content even where tab stops put the closing position earlier,
   // and a container closed along with a definition list ends with it. (Leaf blocks end after
   // their content by construction.)
-  NodeIndex last = is_container(item(cur).kind) ? tree_[cur].child : 0;
-  if (last != 0) {
-    while (tree_[last].next != 0) last = tree_[last].next;
-    item(cur).end = std::max(item(cur).end, item(last).end);
-  }
+  NodeIndex first = is_container(item(cur).kind) ? tree_[cur].child : 0;
+  if (first != 0) item(cur).end = std::max(item(cur).end, item(tree_.last_sibling(first)).end);
   if (closed != 0) item(closed).end = item(cur).end;
 }
 

@@ -274,9 +274,8 @@ class Tree {
     Item inner = nodes_[outer].item;
     inner.set_folded_quotes(static_cast<std::uint32_t>(n - 1));
     inner.end = end;
-    if (NodeIndex last = nodes_[outer].child; last != 0) {
-      while (nodes_[last].next != 0) last = nodes_[last].next;
-      inner.end = std::max(inner.end, nodes_[last].item.end);
+    if (NodeIndex first = nodes_[outer].child; first != 0) {
+      inner.end = std::max(inner.end, nodes_[last_sibling(first)].item.end);
     }
     NodeIndex ix = create_node(inner);
     nodes_[ix].child = nodes_[outer].child;
@@ -330,6 +329,12 @@ class Tree {
     quote_levels_.clear();
     levels_ = 0;
     containers_ = 0;
+  }
+
+  // The last of the siblings that `ix` starts.
+  NodeIndex last_sibling(NodeIndex ix) const {
+    while (nodes_[ix].next != 0) ix = nodes_[ix].next;
+    return ix;
   }
 
   NodeIndex next_sibling(NodeIndex ix) {
